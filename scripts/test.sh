@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once in a normal
+# build with warnings as errors, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+# shellcheck disable=SC2086
+install_packages $BUILD_PACKAGES $RUN_PACKAGES $TEST_PACKAGES
+
+jobs=$(nproc)
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMAR_WERROR=ON >/dev/null
+cmake --build build-test -j"$jobs"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMAR_WERROR=ON -DVELMAR_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+
+status=0
+scripts/with-test-services.sh ctest --test-dir build-test --output-on-failure -j"$jobs" || status=1
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" \
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    scripts/with-test-services.sh ctest --test-dir build-asan --output-on-failure -j"$jobs" -L unit || status=1
+exit $status

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a command with the services the tests need, each private to this run:
+# an X server (Xvfb) with a tray host, a D-Bus session bus, and a PulseAudio
+# server with a null sink. Everything is stopped again afterwards.
+set -uo pipefail
+
+work=$(mktemp -d /tmp/velmar-services.XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/runtime" "$work/home" && chmod 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+
+# X server and tray host.
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Session bus.
+eval "$(dbus-launch --sh-syntax)"
+pids+=("$DBUS_SESSION_BUS_PID")
+
+trayer --edge bottom --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
+pids+=($!)
+
+# PulseAudio with a null sink; norewinds keeps end of stream on time.
+cat >"$work/pulse.pa" <<PA
+load-module module-native-protocol-unix
+load-module module-null-sink sink_name=velmar_null norewinds=1
+set-default-sink velmar_null
+PA
+HOME="$work/home" pulseaudio -n -F "$work/pulse.pa" --exit-idle-time=-1 --daemonize=no \
+    --system=false --disallow-exit >"$work/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$@"

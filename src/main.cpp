@@ -1,0 +1,73 @@
+#include "shell/Clock.h"
+#include "shell/DialogRunner.h"
+#include "shell/Form1.h"
+#include "shell/QtDesktopShell.h"
+#include "shell/SettingsStore.h"
+#include "shell/Signalling.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+// With VELMAR_DORL_STARTUP_REPORT set, the program prints how long it took
+// from process start until its event loop ran, and its resident memory.
+void reportStartup() {
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!stat.open(QIODevice::ReadOnly) || !status.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray statLine = stat.readAll();
+    const QList<QByteArray> fields = statLine.mid(statLine.lastIndexOf(')') + 2).split(' ');
+    const double startTicks = fields.value(19).toDouble(); // field 22 of the whole line
+    timespec boot{};
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const double nowSeconds = boot.tv_sec + boot.tv_nsec / 1e9;
+    const double startedMs = (nowSeconds - startTicks / sysconf(_SC_CLK_TCK)) * 1000.0;
+    QByteArray rss = "?";
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            rss = line.mid(6).trimmed();
+    }
+    std::printf("startup-ms %.1f\nrss %s\n", startedMs, rss.constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VelmarDorl"));
+    // The main window is usually hidden; closing a notice must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SystemClock clock;
+    QtDialogRunner dialogs;
+    QtDesktopShell shell;
+    Platform platform;
+    platform.clock = &clock;
+    platform.dialogs = &dialogs;
+    platform.shell = &shell;
+
+    SettingsStore store;
+    Form1 form(platform, store);
+    QObject::connect(&form, &Form1::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    StartupContext context;
+    context.appPath = QCoreApplication::applicationDirPath();
+    context.programPath = QCoreApplication::applicationFilePath();
+    context.arguments = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    context.runtimeFolder = signalling::runtimeFolder();
+    context.instanceNumber = ::getpid();
+    if (!form.Form_Load(context))
+        return 0;
+
+    if (qEnvironmentVariableIsSet("VELMAR_DORL_STARTUP_REPORT"))
+        QTimer::singleShot(0, &app, reportStartup);
+    return app.exec();
+}

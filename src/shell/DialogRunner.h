@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+// Every modal box goes through here, so that tests can answer it.
+class DialogRunner {
+public:
+    virtual ~DialogRunner() = default;
+    virtual int runModal(QDialog& dialog) = 0;
+    virtual void information(QWidget* parent, const QString& text) = 0;
+};
+
+class QtDialogRunner final : public DialogRunner {
+public:
+    int runModal(QDialog& dialog) override;
+    void information(QWidget* parent, const QString& text) override;
+};

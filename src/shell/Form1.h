@@ -1,0 +1,95 @@
+#pragma once
+
+#include "shell/DayChoice.h"
+#include "shell/Platform.h"
+#include "shell/Signalling.h"
+#include "shell/StoredValues.h"
+#include "sound/MasterLevel.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class Form3;
+class QLabel;
+class QLineEdit;
+class QTabWidget;
+class SettingsStore;
+
+// The main window. Its load routine runs the whole start-up in a fixed order;
+// afterwards it lives visible or hidden in the tray until it is told to end.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString kSystrayArgument = QStringLiteral("-systray");
+    static inline const QString kText1 = QStringLiteral("https://velmar-dorl.example.org/iletisim");
+
+    Form1(const Platform& platform, SettingsStore& store, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // False when this process is a second instance and must end now.
+    bool Form_Load(const StartupContext& context);
+
+    // Ends the program: restores the master level, closes the windows.
+    void quitProgram();
+
+    const StoredValues& values() const { return values_; }
+    StoredValues& values() { return values_; }
+    SettingsStore& store() { return store_; }
+    const QString& AppPath() const { return appPath_; }
+    const QString& DayName() const { return day_.dayName; }
+    bool weekendTable() const { return day_.weekend; }
+    bool Quitting() const { return quitting_; }
+    bool Filling() const { return filling_; }
+    QTimer& tmrMain() { return tmrMain_; }
+    QTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
+    QTimer& tmrTime() { return tmrTime_; }
+    MasterLevel& masterLevel() { return masterLevel_; }
+    QTabWidget* tabMain() const { return tabMain_; }
+
+    // Refreshes the selected page from the values in memory.
+    void tabMain_Click();
+
+signals:
+    // The program has ended; main() leaves the event loop on it.
+    void ended();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void buildControls();
+    void placeWindow();
+    void endAsSecondInstance(const StartupContext& context);
+    void showNotice(const QString& mode, bool modal);
+    void txtPrevInstance_Change();
+    void Text1_Change();
+    void tmrTime_Timer();
+    void showOnFirstTab();
+
+    Platform platform_;
+    SettingsStore& store_;
+    StoredValues values_;
+    MasterLevel masterLevel_;
+    DayChoice day_;
+    QString appPath_;
+    bool filling_ = false;
+    bool quitting_ = false;
+    bool ended_ = false;
+
+    std::unique_ptr<InstanceLock> lock_;
+    SignalServer signals_;
+    QPointer<Form3> notice_;
+
+    QTabWidget* tabMain_ = nullptr;
+    QLineEdit* txtPrevInstance_ = nullptr;
+    QLineEdit* Text1_ = nullptr;
+    QLabel* lblTime_ = nullptr;
+    QLabel* lblInfo_ = nullptr;
+    QTimer tmrTime_;
+    QTimer tmrMain_;
+    QTimer tmrHaftaSonu_;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class Clock;
+class DesktopShell;
+class DialogRunner;
+class EventSounds;
+class LogonStart;
+class Mixer;
+class TrayIcon;
+
+// The platform services the main window works through. main() hands in the
+// real ones, tests hand in fakes. Optional services may be null: the step
+// that uses them is then passed over.
+struct Platform {
+    Clock* clock = nullptr;          // required
+    DialogRunner* dialogs = nullptr; // required
+    TrayIcon* tray = nullptr;
+    Mixer* mixer = nullptr;
+    LogonStart* logonStart = nullptr;
+    EventSounds* eventSounds = nullptr;
+    DesktopShell* shell = nullptr;
+};
+
+// What the process knows about itself at start.
+struct StartupContext {
+    QString appPath;     // program folder, no trailing separator
+    QString programPath; // the program file itself
+    QString arguments;   // the whole argument string after the program name
+    QString runtimeFolder;
+    qint64 instanceNumber = 0; // published under "Genel"/"hwnd"
+};

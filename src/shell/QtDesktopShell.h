@@ -1,0 +1,8 @@
+#pragma once
+
+#include "shell/SystemIntegration.h"
+
+class QtDesktopShell final : public DesktopShell {
+public:
+    void open(const QString& pathOrUrl) override;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "shell/SettingsTable.h"
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+// The per-user settings file shared by the main program and the uninstaller.
+// Every save is written through at once: synced, atomically replaced and
+// flushed to disk before the call returns.
+class SettingsStore {
+public:
+    // The file lives in the user's config folder (XDG_CONFIG_HOME).
+    static QString defaultFilePath();
+
+    explicit SettingsStore(const QString& filePath = defaultFilePath());
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    QString filePath() const { return filePath_; }
+
+    QString get(const QString& section, const QString& key, const QString& fallback) const;
+    QString get(const settings::Setting& setting) const;
+    bool contains(const QString& section, const QString& key) const;
+
+    // False when the value could not be made durable; the caller carries on.
+    bool save(const QString& section, const QString& key, const QString& value);
+    bool save(const settings::Setting& setting, const QString& value);
+
+    // A file that could not be read as a whole is copied aside before the
+    // first write, so the user's file is never silently lost.
+    bool foundBroken() const { return broken_; }
+    QString brokenCopyPath() const { return brokenCopy_; }
+
+private:
+    void keepBrokenCopy();
+    void startCleanFile();
+
+    QString filePath_;
+    std::unique_ptr<QSettings> settings_;
+    bool broken_ = false;
+    QString brokenCopy_;
+};

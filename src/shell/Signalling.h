@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+class QLockFile;
+
+// Single instance and the signalling channel between processes of the same
+// user. A lock file in the user's runtime folder tells whether an instance
+// runs; the running instance listens on a local socket whose number it
+// publishes under "Genel"/"hwnd". A word that gets no acknowledgement counts
+// as the reply 0.
+namespace signalling {
+
+inline const QString kPrevInstance = QStringLiteral("PrevInstance");
+inline const QString kUninstall = QStringLiteral("uninstall");
+inline const QString kIdle = QStringLiteral("idle");
+
+// Longest word accepted; a sender that goes past it is cut off.
+inline constexpr int kMaxWordBytes = 64;
+
+QString runtimeFolder();
+QString socketPath(const QString& runtimeFolder, qint64 number);
+
+// "Genel"/"hwnd" as a 32-bit number; anything that does not convert is 0.
+qint64 parseHandle(const QString& text);
+
+// Sends `word` to the instance published as `number`: 1 when it was taken, 0
+// when nobody answered in time.
+int sendWord(const QString& runtimeFolder, qint64 number, const QString& word,
+             int timeoutMs = 2000);
+
+} // namespace signalling
+
+class InstanceLock {
+public:
+    explicit InstanceLock(const QString& runtimeFolder);
+    ~InstanceLock();
+    // False when another live instance holds the lock.
+    bool tryAcquire();
+
+private:
+    std::unique_ptr<QLockFile> lock_;
+};
+
+class SignalServer : public QObject {
+    Q_OBJECT
+public:
+    explicit SignalServer(QObject* parent = nullptr);
+    ~SignalServer() override;
+
+    // Listens under `number`, replacing a socket left by a dead process.
+    bool listen(const QString& runtimeFolder, qint64 number);
+
+signals:
+    void wordReceived(const QString& word);
+
+private:
+    void acceptPending();
+    void readFrom(QLocalSocket* socket);
+
+    QLocalServer* server_;
+    int openConnections_ = 0;
+};

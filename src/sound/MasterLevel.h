@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class Mixer;
+
+// The master slider's eleven positions mapped onto the two mixer channels,
+// and muting between sounds. Without a mixer every call does nothing.
+class MasterLevel {
+public:
+    explicit MasterLevel(Mixer* mixer = nullptr) : mixer_(mixer) {}
+
+    // Takes the bounds and steps and mutes the computer.
+    void setUp();
+    // Position "0" is the loudest, "10" the quietest.
+    void apply(const QString& masterVolume);
+    void mute();
+
+    long waveMin() const { return waveMin_; }
+    long waveInMin() const { return waveInMin_; }
+    long waveStep() const { return waveStep_; }
+    long waveInStep() const { return waveInStep_; }
+
+    static long levelFor(const QString& masterVolume, long step, long min);
+
+private:
+    Mixer* mixer_;
+    long waveMin_ = 0;
+    long waveInMin_ = 0;
+    long waveStep_ = 0;
+    long waveInStep_ = 0;
+};

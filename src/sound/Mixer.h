@@ -1,0 +1,18 @@
+#pragma once
+
+// The computer's mixer, two channels: the speakers master (`WaveVolume`) and
+// the wave playback level (`WaveInVolume`). A missing channel has both bounds
+// at 0 and ignores writes. Every call keeps its result code in lastResult().
+class Mixer {
+public:
+    virtual ~Mixer() = default;
+    virtual long minWaveVolume() const = 0;
+    virtual long maxWaveVolume() const = 0;
+    virtual long minWavInVolume() const = 0;
+    virtual long maxWavInVolume() const = 0;
+    virtual long waveVolume() = 0;
+    virtual long waveInVolume() = 0;
+    virtual void setWaveVolume(long level) = 0;
+    virtual void setWaveInVolume(long level) = 0;
+    virtual int lastResult() const = 0;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The notification-area icon.
+class TrayIcon {
+public:
+    virtual ~TrayIcon() = default;
+    virtual void addIcon() = 0;
+    virtual void removeIcon() = 0;
+    virtual void setTip(const QString& tip) = 0;
+};

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "shell/DialogRunner.h"
+#include "shell/Platform.h"
+#include "shell/SystemIntegration.h"
+#include "sound/Mixer.h"
+#include "support/FakeClock.h"
+#include "tray/TrayIcon.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
+// Answers every modal box at once and remembers what was shown.
+class RecordingDialogs final : public DialogRunner {
+public:
+    struct Shown {
+        QString objectName;
+        QString mode;
+        QString text;
+        bool ownerVisible = false;
+    };
+    std::vector<Shown> modals;
+    QStringList messages;
+    int answer = QDialog::Accepted;
+    std::function<void(QDialog&)> onModal;
+
+    int runModal(QDialog& dialog) override {
+        const QLabel* label = dialog.findChild<QLabel*>(QStringLiteral("Label1"));
+        const QWidget* owner = dialog.parentWidget();
+        modals.push_back({dialog.objectName(), dialog.property("mode").toString(),
+                          label ? label->text() : QString(), owner && owner->isVisible()});
+        if (onModal)
+            onModal(dialog);
+        return answer;
+    }
+    void information(QWidget*, const QString& text) override { messages << text; }
+};
+
+class RecordingTray final : public TrayIcon {
+public:
+    QStringList calls;
+    void addIcon() override { calls << QStringLiteral("add"); }
+    void removeIcon() override { calls << QStringLiteral("remove"); }
+    void setTip(const QString& tip) override { calls << QStringLiteral("tip:") + tip; }
+};
+
+// A mixer with chosen bounds that remembers every level set.
+class RecordingMixer final : public Mixer {
+public:
+    long waveMin = 0, waveMax = 65536, wavInMin = 0, wavInMax = 0;
+    long wave = 0, wavIn = 0;
+    std::vector<std::pair<char, long>> sets; // 'W' master, 'I' wave level
+
+    long minWaveVolume() const override { return waveMin; }
+    long maxWaveVolume() const override { return waveMax; }
+    long minWavInVolume() const override { return wavInMin; }
+    long maxWavInVolume() const override { return wavInMax; }
+    long waveVolume() override { return wave; }
+    long waveInVolume() override { return wavIn; }
+    void setWaveVolume(long level) override {
+        wave = std::clamp(level, waveMin, waveMax);
+        sets.emplace_back('W', wave);
+    }
+    void setWaveInVolume(long level) override {
+        wavIn = std::clamp(level, wavInMin, wavInMax);
+        sets.emplace_back('I', wavIn);
+    }
+    int lastResult() const override { return 0; }
+};
+
+class RecordingLogonStart final : public LogonStart {
+public:
+    QStringList registered;
+    void ensureRegistered(const QString& programPath) override { registered << programPath; }
+};
+
+class RecordingEventSounds final : public EventSounds {
+public:
+    int silenced = 0;
+    void silence() override { ++silenced; }
+};
+
+class RecordingShell final : public DesktopShell {
+public:
+    QStringList opened;
+    void open(const QString& pathOrUrl) override { opened << pathOrUrl; }
+};
+
+// Every platform service as a recording fake.
+struct RecordingPlatform {
+    FakeClock clock;
+    RecordingDialogs dialogs;
+    RecordingTray tray;
+    RecordingMixer mixer;
+    RecordingLogonStart logonStart;
+    RecordingEventSounds eventSounds;
+    RecordingShell shell;
+
+    Platform platform() {
+        Platform p;
+        p.clock = &clock;
+        p.dialogs = &dialogs;
+        p.tray = &tray;
+        p.mixer = &mixer;
+        p.logonStart = &logonStart;
+        p.eventSounds = &eventSounds;
+        p.shell = &shell;
+        return p;
+    }
+};

@@ -1,0 +1,200 @@
+#include "shell/SettingsStore.h"
+#include "shell/StoredValues.h"
+#include "shell/ValueConversion.h"
+#include "sound/MasterLevel.h"
+#include "support/RecordingPlatform.h"
+#include "support/TestFolders.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyStoreGivesDefaultsAndWritesNothing() {
+        TestFolders folders;
+        SettingsStore store;
+        QCOMPARE(store.filePath(), folders.settingsFile());
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.Zil[0], QStringLiteral("Melodi 5.wav"));
+        QCOMPARE(v.Zil[1], QStringLiteral("Melodi 6.wav"));
+        QCOMPARE(v.Zil[2], QStringLiteral("Melodi 1.wav"));
+        QCOMPARE(v.timex[0], QStringLiteral("08:15"));
+        QCOMPARE(v.timex[1], QStringLiteral("08:30"));
+        QCOMPARE(v.timex[2], QStringLiteral("09:10"));
+        QCOMPARE(v.timex[18], QStringLiteral("__:__"));
+        QCOMPARE(v.timex[71], QStringLiteral("__:__"));
+        QCOMPARE(v.Anons[0], QStringLiteral("1"));
+        QCOMPARE(v.Anons[1], QStringLiteral("0"));
+        QCOMPARE(v.ZilIptal, QStringLiteral("1"));
+        QCOMPARE(v.Aktif, qint16(1));
+        QCOMPARE(QList<qint16>(v.Sesx.begin(), v.Sesx.end()),
+                 (QList<qint16>{70, 70, 70, 10, 50, 50, 50, 80, 80, 80}));
+        QCOMPARE(v.MusicT[0], qint16(1));
+        QCOMPARE(v.MusicT[3], qint16(0));
+        QCOMPARE(v.MusicT[10], qint16(1));
+        QCOMPARE(v.MusicT[23], qint16(0));
+        QCOMPARE(v.MasterVolume, QStringLiteral("0"));
+        QVERIFY(!QFile::exists(folders.settingsFile()));
+    }
+
+    void keyNames() {
+        QCOMPARE(settings::musicT(23).key, QStringLiteral("MusicT(23)"));
+        QCOMPARE(settings::timex(71).key, QStringLiteral("timex(71)"));
+        QCOMPARE(settings::musicT(23).section, QStringLiteral("Müzik"));
+        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2));
+    }
+
+    void int16Conversion_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // -99999: does not convert
+        QTest::newRow("plain") << "10" << 10;
+        QTest::newRow("blanks") << " 7 " << 7;
+        QTest::newRow("half down to even") << "2.5" << 2;
+        QTest::newRow("half up to even") << "3.5" << 4;
+        QTest::newRow("negative half") << "-2.5" << -2;
+        QTest::newRow("fraction") << "70.6" << 71;
+        QTest::newRow("exponent") << "1e2" << 100;
+        QTest::newRow("top") << "32767" << 32767;
+        QTest::newRow("bottom") << "-32768" << -32768;
+        QTest::newRow("over") << "32768" << -99999;
+        QTest::newRow("rounds over") << "32767.5" << -99999;
+        QTest::newRow("letters") << "abc" << -99999;
+        QTest::newRow("number then letters") << "12abc" << -99999;
+        QTest::newRow("empty") << "" << -99999;
+        QTest::newRow("infinity") << "inf" << -99999;
+    }
+    void int16Conversion() {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        const auto value = conversion::toInt16(text);
+        if (expected == -99999)
+            QVERIFY(!value.has_value());
+        else
+            QCOMPARE(int(value.value_or(-1)), expected);
+    }
+
+    void storedTextsAreFitted() {
+        TestFolders folders;
+        folders.writeSettings("[Anonslar]\nAnons%280%29=10\nAnons%281%29=\nZilIptal=0\n"
+                              "[Saatler]\ntimex%280%29=08:150\ntimex%281%29=8:30\n"
+                              "timex%282%29=\n"
+                              "[M%FCzik]\nAktif=abc\nMusicT%2823%29=1\n"
+                              "[Ses]\nSesx%280%29=abc\nSesx%281%29=99999\nSesx%282%29=2.5\n");
+        SettingsStore store;
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.Anons[0], QStringLiteral("1"));
+        QCOMPARE(v.Anons[1], QStringLiteral(" "));
+        QCOMPARE(v.ZilIptal, QStringLiteral("0"));
+        QCOMPARE(v.timex[0], QStringLiteral("08:15"));
+        QCOMPARE(v.timex[1], QStringLiteral("8:30 "));
+        QCOMPARE(v.timex[2], QStringLiteral("     "));
+        QCOMPARE(v.Aktif, qint16(0)); // does not convert: stays at its start value
+        QCOMPARE(v.MusicT[23], qint16(1));
+        QCOMPARE(v.Sesx[0], qint16(0));
+        QCOMPARE(v.Sesx[1], qint16(0));
+        QCOMPARE(v.Sesx[2], qint16(2));
+
+        // A second load over the same values keeps what does not convert.
+        v.Aktif = 1;
+        GetRegistry(store, v);
+        QCOMPARE(v.Aktif, qint16(1));
+    }
+
+    void valueSurvivesRestartAndRemovedKeyFallsBack() {
+        TestFolders folders;
+        {
+            SettingsStore store;
+            QVERIFY(store.save(settings::timex(5), QStringLiteral("10:00")));
+            QVERIFY(store.save(settings::zil(2), QStringLiteral("Zil ğüşiöç.mp3")));
+        }
+        // Durable on return: another reader sees it without any help.
+        QVERIFY(folders.settingsBytes().contains("10:00"));
+        {
+            SettingsStore store;
+            StoredValues v;
+            GetRegistry(store, v);
+            QCOMPARE(v.timex[5], QStringLiteral("10:00"));
+            QCOMPARE(v.Zil[2], QStringLiteral("Zil ğüşiöç.mp3"));
+        }
+        QByteArray bytes = folders.settingsBytes();
+        bytes.replace("timex%285%29=10:00\n", "");
+        folders.writeSettings(bytes);
+        SettingsStore store;
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.timex[5], QStringLiteral("10:05"));
+        QCOMPARE(v.Zil[2], QStringLiteral("Zil ğüşiöç.mp3"));
+    }
+
+    void brokenFileIsKeptBeforeTheFirstWrite() {
+        TestFolders folders;
+        QByteArray garbage("[Saatler]\ntimex%280%29=07:45\n");
+        garbage.append(QByteArray::fromHex("fffe0001") + "binary" + QByteArray::fromHex("80810a"));
+        folders.writeSettings(garbage);
+        SettingsStore store;
+        QVERIFY(store.foundBroken());
+        StoredValues v;
+        GetRegistry(store, v); // what can be read is read; no crash
+        QVERIFY(store.brokenCopyPath().isEmpty());
+        QCOMPARE(folders.settingsBytes(), garbage); // reading never rewrites
+
+        QVERIFY(store.save(settings::hwnd(), QStringLiteral("42")));
+        QVERIFY(!store.brokenCopyPath().isEmpty());
+        QFile copy(store.brokenCopyPath());
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), garbage);
+        QVERIFY(store.save(settings::hwnd(), QStringLiteral("43")));
+        QCOMPARE(QDir(folders.config() + "/VelmarDorl")
+                     .entryList({QStringLiteral("*.broken-*")}, QDir::Files)
+                     .size(),
+                 1);
+        SettingsStore reread;
+        QVERIFY(!reread.foundBroken());
+        QCOMPARE(reread.get(settings::hwnd()), QStringLiteral("43"));
+    }
+
+    void unwritableFolderFailsQuietly() {
+        if (::geteuid() == 0)
+            QSKIP("root writes everywhere");
+        TestFolders folders;
+        QDir().mkpath(folders.config() + "/VelmarDorl");
+        ::chmod(QFile::encodeName(folders.config() + "/VelmarDorl").constData(), 0500);
+        SettingsStore store;
+        QVERIFY(!store.save(settings::aktif(), QStringLiteral("0")));
+        ::chmod(QFile::encodeName(folders.config() + "/VelmarDorl").constData(), 0700);
+    }
+
+    void masterLevelSteps() {
+        RecordingMixer mixer;
+        mixer.waveMin = 0;
+        mixer.waveMax = 65536;
+        mixer.wavInMin = 0;
+        mixer.wavInMax = 0; // no wave channel: bounds 0
+        MasterLevel level(&mixer);
+        level.setUp();
+        QCOMPARE(level.waveStep(), 6553L);
+        QCOMPARE(mixer.sets.back(), std::make_pair('W', 0L)); // starts muted
+        level.apply(QStringLiteral("0"));
+        QCOMPARE(mixer.wave, 65530L);
+        level.apply(QStringLiteral("10"));
+        QCOMPARE(mixer.wave, 0L);
+        level.apply(QStringLiteral("3"));
+        QCOMPARE(mixer.wave, 7L * 6553);
+        QCOMPARE(mixer.sets.back(), std::make_pair('I', 0L));
+        level.mute();
+        QCOMPARE(mixer.wave, 0L);
+
+        MasterLevel none(nullptr); // no mixer: every call is a no-op
+        none.setUp();
+        none.apply(QStringLiteral("0"));
+        none.mute();
+        QCOMPARE(none.waveStep(), 0L);
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "tst_settings.moc"

@@ -1,0 +1,237 @@
+#include "shell/Form1.h"
+#include "shell/SettingsStore.h"
+#include "support/AsyncSend.h"
+#include "support/RecordingPlatform.h"
+#include "support/TestFolders.h"
+#include "tray/Form3.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+const QDateTime kMonday(QDate(2026, 12, 7), QTime(9, 0));
+const QDateTime kSaturday(QDate(2026, 12, 12), QTime(9, 0));
+const QDateTime kSunday(QDate(2026, 12, 13), QTime(9, 0));
+} // namespace
+
+// One started main window against fresh folders and recording services.
+struct Started {
+    TestFolders folders;
+    RecordingPlatform fakes;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<Form1> form;
+    bool running = false;
+
+    explicit Started(const QString& arguments = {}, const QDateTime& now = kMonday,
+                     qint64 number = 1000) {
+        fakes.clock.set(now);
+        store = std::make_unique<SettingsStore>();
+        form = std::make_unique<Form1>(fakes.platform(), *store);
+        running = form->Form_Load(context(arguments, number));
+    }
+    StartupContext context(const QString& arguments, qint64 number) const {
+        StartupContext c;
+        c.appPath = folders.app();
+        c.programPath = folders.app() + QStringLiteral("/velmar-dorl");
+        c.arguments = arguments;
+        c.runtimeFolder = folders.runtime();
+        c.instanceNumber = number;
+        return c;
+    }
+    Form3* modelessNotice() const { return form->findChild<Form3*>(); }
+};
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void normalWeekdayStart() {
+        Started s;
+        QVERIFY(s.running);
+        QVERIFY(s.form->isVisible());
+        QCOMPARE(s.form->windowTitle(), QStringLiteral("Velmar Dorl"));
+        QVERIFY(!s.form->weekendTable());
+        QCOMPARE(s.form->DayName(), QStringLiteral("Pazartesi   "));
+        QCOMPARE(s.store->get(settings::hwnd()), QStringLiteral("1000"));
+        QCOMPARE(s.fakes.logonStart.registered, QStringList{s.folders.app() + "/velmar-dorl"});
+        QCOMPARE(s.fakes.eventSounds.silenced, 1);
+        QCOMPARE(s.fakes.tray.calls, QStringList{"add"});
+        QCOMPARE(s.fakes.mixer.sets.back(), std::make_pair('W', 0L)); // muted
+        QVERIFY(s.fakes.dialogs.modals.empty());
+        QCOMPARE(s.form->values().timex[0], QStringLiteral("08:15"));
+        // 5205 x 7300 twips at the screen's logical DPI.
+        const double dpi = s.form->logicalDpiY();
+        QCOMPARE(s.form->height(), qRound(7300 * dpi / 1440));
+        QCOMPARE(s.form->width(), qRound(5205 * dpi / 1440));
+    }
+
+    void systrayStartIsHiddenAndRegistersNothing() {
+        Started s(QStringLiteral("-systray"));
+        QVERIFY(s.running);
+        QVERIFY(!s.form->isVisible());
+        QVERIFY(s.fakes.logonStart.registered.isEmpty());
+        QCOMPARE(s.fakes.eventSounds.silenced, 1);
+        QVERIFY(!s.form->tmrTime().isActive()); // the clock label rests while hidden
+    }
+
+    void otherArgumentsStartVisible_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("capitals") << "-SYSTRAY";
+        QTest::newRow("with more") << "-systray x";
+        QTest::newRow("other") << "--help";
+    }
+    void otherArgumentsStartVisible() {
+        QFETCH(QString, arguments);
+        Started s(arguments);
+        QVERIFY(s.form->isVisible());
+        QCOMPARE(s.fakes.logonStart.registered.size(), 1);
+    }
+
+    void saturdayShowsModalNoticeOverTheWindow() {
+        Started s(QString(), kSaturday);
+        QVERIFY(s.form->weekendTable());
+        QCOMPARE(s.form->DayName(), QStringLiteral("Cumartesi   "));
+        QCOMPARE(s.fakes.dialogs.modals.size(), size_t(1));
+        const auto& notice = s.fakes.dialogs.modals.front();
+        QCOMPARE(notice.mode, QStringLiteral("Cumartesi"));
+        QCOMPARE(notice.text, QStringLiteral("Bu gün Cumartesi olduğu için.\n"
+                                             "Zil Haftasonu saatlerine göre çalışmaktadır."));
+        QVERIFY(notice.ownerVisible);
+        QVERIFY(!s.modelessNotice());
+    }
+
+    void sundayWithSystrayShowsModelessNoticeInTheCorner() {
+        Started s(QStringLiteral("-systray"), kSunday);
+        QVERIFY(s.form->weekendTable());
+        QVERIFY(s.fakes.dialogs.modals.empty());
+        QVERIFY(!s.form->isVisible());
+        Form3* notice = s.modelessNotice();
+        QVERIFY(notice);
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->mode(), QStringLiteral("Pazar"));
+        QVERIFY(!notice->findChild<QWidget*>(QStringLiteral("Command2"))->isVisible());
+        const QRect screen = notice->screen()->geometry();
+        QCOMPARE(notice->frameGeometry().right(), screen.right());
+        QVERIFY(notice->frameGeometry().bottom() < screen.bottom());
+    }
+
+    void closeAndMinimiseOnlyHide() {
+        Started s;
+        QVERIFY(!s.form->close());
+        QVERIFY(!s.form->isVisible());
+        QVERIFY(!s.form->Quitting());
+        QVERIFY(!s.form->tmrTime().isActive());
+        s.form->show();
+        QVERIFY(s.form->tmrTime().isActive());
+        s.form->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(!s.form->isVisible());
+        QVERIFY(!(s.form->windowState() & Qt::WindowMinimized));
+    }
+
+    void prevInstanceShowsTheWindowOnItsFirstTab() {
+        Started s(QStringLiteral("-systray"));
+        s.form->tabMain()->setCurrentIndex(2);
+        auto reply = sendAsync(s.folders.runtime(), 1000, QStringLiteral("PrevInstance"));
+        QTRY_VERIFY(s.form->isVisible());
+        QTRY_VERIFY(isReady(reply));
+        QCOMPARE(reply.get(), 1);
+        QCOMPARE(s.form->tabMain()->currentIndex(), 0);
+        QCOMPARE(s.fakes.tray.calls, (QStringList{"add", "remove", "add"}));
+        auto* field = s.form->findChild<QLineEdit*>(QStringLiteral("txtPrevInstance"));
+        QCOMPARE(field->text(), QStringLiteral("idle"));
+    }
+
+    void otherWordsAreIgnoredAndUninstallEnds() {
+        Started s;
+        s.store->save(settings::masterVolume(), QStringLiteral("2"));
+        s.form->values().MasterVolume = QStringLiteral("2");
+        QSignalSpy ended(s.form.get(), &Form1::ended);
+        auto ignored = sendAsync(s.folders.runtime(), 1000, QStringLiteral("Uninstall"));
+        QTRY_VERIFY(isReady(ignored));
+        QCOMPARE(ignored.get(), 1);
+        QTest::qWait(50);
+        QCOMPARE(ended.size(), 0);
+        QVERIFY(s.form->isVisible());
+
+        auto reply = sendAsync(s.folders.runtime(), 1000, QStringLiteral("uninstall"));
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(s.form->Quitting());
+        QVERIFY(!s.form->isVisible());
+        // Not left muted: the master level of position 2 is applied.
+        QCOMPARE(s.fakes.mixer.wave, 8L * 6553);
+        QCOMPARE(s.fakes.tray.calls.last(), QStringLiteral("remove"));
+    }
+
+    void text1UndoesEdits() {
+        Started s;
+        auto* text1 = s.form->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        text1->setText(QStringLiteral("changed"));
+        QCOMPARE(text1->text(), Form1::kText1);
+    }
+
+    void secondInstanceWithStaleHandleShowsNoticeAndWritesNothing() {
+        TestFolders folders;
+        InstanceLock running(folders.runtime());
+        QVERIFY(running.tryAcquire());
+        folders.writeSettings("[Genel]\nhwnd=99999\n");
+        const QByteArray before = folders.settingsBytes();
+
+        RecordingPlatform fakes;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        StartupContext c;
+        c.appPath = folders.app();
+        c.runtimeFolder = folders.runtime();
+        c.instanceNumber = 2000;
+        QVERIFY(!form.Form_Load(c));
+        QVERIFY(form.Quitting());
+        QCOMPARE(fakes.dialogs.modals.size(), size_t(1));
+        QCOMPARE(fakes.dialogs.modals.front().mode, QStringLiteral("Previnstance"));
+        QVERIFY(fakes.dialogs.modals.front().text.startsWith(
+            QStringLiteral("Programın bir kopyası zaten çalışmakta.\n")));
+        QVERIFY(fakes.tray.calls.isEmpty());
+        QCOMPARE(fakes.eventSounds.silenced, 0);
+        QCOMPARE(folders.settingsBytes(), before);
+    }
+
+    void secondProcessHandsOverAndEnds() {
+        Started first(QStringLiteral("-systray"), kMonday, QCoreApplication::applicationPid());
+        const QByteArray before = first.folders.settingsBytes();
+        QProcess second;
+        second.setProgram(QStringLiteral(VELMAR_PROGRAM));
+        second.start();
+        QVERIFY(second.waitForStarted(5000));
+        // It blocks on the first instance's answer: keep this loop turning.
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY(first.form->isVisible());
+        QCOMPARE(first.folders.settingsBytes(), before);
+    }
+
+    void brokenSettingsFileStillStarts() {
+        TestFolders folders;
+        QByteArray garbage(4096, '\0');
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919) & 0xff);
+        folders.writeSettings(garbage);
+        RecordingPlatform fakes;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        StartupContext c;
+        c.appPath = folders.app();
+        c.runtimeFolder = folders.runtime();
+        c.instanceNumber = 3000;
+        QVERIFY(form.Form_Load(c));
+        QCOMPARE(form.values().Zil[0], QStringLiteral("Melodi 5.wav"));
+        QFile kept(store.brokenCopyPath());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
