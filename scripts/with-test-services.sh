@@ -15,6 +15,7 @@ trap cleanup EXIT
 
 mkdir -p "$work/runtime" "$work/home" && chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
+export VELMAR_TEST_SERVICES=1
 
 # X server and tray host.
 display=:$((90 + RANDOM % 100))

@@ -4,6 +4,8 @@
 #include "shell/QtDesktopShell.h"
 #include "shell/SettingsStore.h"
 #include "shell/Signalling.h"
+#include "sound/AlsaMixer.h"
+#include "sound/GstPlayer.h"
 
 #include <QApplication>
 #include <QFile>
@@ -49,9 +51,13 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     QtDialogRunner dialogs;
     QtDesktopShell shell;
+    GstPlayer player;
+    AlsaMixer mixer;
     Platform platform;
     platform.clock = &clock;
     platform.dialogs = &dialogs;
+    platform.player = &player;
+    platform.mixer = &mixer;
     platform.shell = &shell;
 
     SettingsStore store;

@@ -5,15 +5,20 @@
 #include "shell/SettingsStore.h"
 #include "shell/SystemIntegration.h"
 #include "shell/Twips.h"
+#include "shell/ValueConversion.h"
+#include "sound/Mixer.h"
 #include "tray/Form3.h"
 #include "tray/TrayIcon.h"
+#include "tray/TrayTips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTabWidget>
 
 namespace {
@@ -32,7 +37,9 @@ constexpr PageCaption kPages[] = {{"Hemen Çal", "HemenÇal"},
 } // namespace
 
 Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
-    : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer) {
+    : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer),
+      playback_(*platform.player, masterLevel_, values_, *platform.clock),
+      volumeBoxes_(values_, store_, playback_, filling_) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
     buildControls();
@@ -49,6 +56,12 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     tmrHaftaSonu_.setObjectName(QStringLiteral("tmrHaftaSonu"));
 
     connect(&signals_, &SignalServer::wordReceived, txtPrevInstance_, &QLineEdit::setText);
+
+    connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
+    connect(&playback_, &Playback::stopEnabledChanged, cmdDurdur_, &QWidget::setEnabled);
+    connect(&playback_, &Playback::trayAni, this, &Form1::TrayAni);
+    connect(cmdDurdur_, &QPushButton::clicked, &playback_, &Playback::cmdDurdur_Click);
+    connect(sldVol_, &QSlider::valueChanged, this, &Form1::sldVol_Scroll);
 }
 
 Form1::~Form1() = default;
@@ -81,6 +94,29 @@ void Form1::buildControls() {
     lblInfo_->setObjectName(QStringLiteral("lblInfo"));
     lblInfo_->setGeometry(twips::toPixels(QRect(120, 6480, 4800, 285), dpi));
 
+    sldVol_ = new QSlider(Qt::Vertical, this);
+    sldVol_->setObjectName(QStringLiteral("sldVol"));
+    sldVol_->setRange(0, 10);
+    sldVol_->setInvertedAppearance(true); // position 0, the loudest, at the top
+    sldVol_->setTickPosition(QSlider::TicksRight);
+    sldVol_->setPageStep(1);
+    sldVol_->setGeometry(twips::toPixels(QRect(4680, 900, 420, 3600), dpi));
+    auto* label6 = new QLabel(QStringLiteral("Ana Ses"), this);
+    label6->setObjectName(QStringLiteral("Label6"));
+    label6->setGeometry(twips::toPixels(QRect(4500, 4560, 700, 285), dpi));
+    cmdDurdur_ = new QPushButton(QStringLiteral("Durdur"), this);
+    cmdDurdur_->setObjectName(QStringLiteral("cmdDurdur"));
+    cmdDurdur_->setEnabled(false);
+    cmdDurdur_->setGeometry(twips::toPixels(QRect(3840, 6000, 1200, 400), dpi));
+
+    // Volume boxes: the first page's three, the music page's one, the melody page's six.
+    const int pageOf[VolumeBoxes::kCount] = {0, 0, 0, 3, 2, 2, 2, 2, 2, 2};
+    for (int i = 0; i < VolumeBoxes::kCount; ++i) {
+        auto* box = new QLineEdit(tabMain_->widget(pageOf[i]));
+        box->setGeometry(twips::toPixels(QRect(600 + 600 * (i % 5), 3600, 450, 285), dpi));
+        volumeBoxes_.attach(i, box);
+    }
+
     txtPrevInstance_ = new QLineEdit(signalling::kIdle, this);
     txtPrevInstance_->setObjectName(QStringLiteral("txtPrevInstance"));
     txtPrevInstance_->hide();
@@ -89,6 +125,7 @@ void Form1::buildControls() {
 
 bool Form1::Form_Load(const StartupContext& context) {
     appPath_ = context.appPath;
+    playback_.setAppPath(appPath_);
 
     lock_ = std::make_unique<InstanceLock>(context.runtimeFolder);
     if (!lock_->tryAcquire()) {
@@ -129,7 +166,15 @@ bool Form1::Form_Load(const StartupContext& context) {
     if (platform_.eventSounds)
         platform_.eventSounds->silence();
 
+    if (!platform_.mixer || !platform_.mixer->opened())
+        platform_.dialogs->information(this, QStringLiteral("No mixer found!"));
     masterLevel_.setUp();
+
+    if (const auto position = conversion::toInt16(values_.MasterVolume)) {
+        filling_ = true;
+        sldVol_->setValue(*position);
+        filling_ = false;
+    }
 
     QCoreApplication::processEvents();
     return true;
@@ -183,6 +228,8 @@ void Form1::txtPrevInstance_Change() {
         if (platform_.tray) {
             platform_.tray->removeIcon();
             platform_.tray->addIcon();
+            if (playback_.playing())
+                platform_.tray->setTip(traytips::reshown(playback_.info()));
         }
     } else if (word == signalling::kUninstall) {
         filling_ = true;
@@ -212,6 +259,23 @@ void Form1::quitProgram() {
     close();
     ended_ = true;
     emit ended();
+}
+
+void Form1::sldVol_Scroll() {
+    if (filling_)
+        return;
+    values_.MasterVolume = QString::number(sldVol_->value());
+    store_.save(settings::masterVolume(), values_.MasterVolume);
+    // While idle the computer stays muted; the level comes with the next sound.
+    if (playback_.playing())
+        masterLevel_.apply(values_.MasterVolume);
+}
+
+void Form1::TrayAni(bool playing) {
+    if (!platform_.tray)
+        return;
+    platform_.tray->setAnimating(playing);
+    platform_.tray->setTip(playing ? traytips::playing(playback_.info()) : traytips::idle());
 }
 
 void Form1::Text1_Change() {

@@ -5,6 +5,8 @@
 #include "shell/Signalling.h"
 #include "shell/StoredValues.h"
 #include "sound/MasterLevel.h"
+#include "sound/Playback.h"
+#include "sound/VolumeBoxes.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -13,6 +15,8 @@
 class Form3;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QSlider;
 class QTabWidget;
 class SettingsStore;
 
@@ -45,6 +49,9 @@ public:
     QTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
     QTimer& tmrTime() { return tmrTime_; }
     MasterLevel& masterLevel() { return masterLevel_; }
+    Playback& playback() { return playback_; }
+    VolumeBoxes& volumeBoxes() { return volumeBoxes_; }
+    QSlider* sldVol() const { return sldVol_; }
     QTabWidget* tabMain() const { return tabMain_; }
 
     // Refreshes the selected page from the values in memory.
@@ -69,11 +76,15 @@ private:
     void Text1_Change();
     void tmrTime_Timer();
     void showOnFirstTab();
+    void sldVol_Scroll();
+    void TrayAni(bool playing);
 
     Platform platform_;
     SettingsStore& store_;
     StoredValues values_;
     MasterLevel masterLevel_;
+    Playback playback_;
+    VolumeBoxes volumeBoxes_;
     DayChoice day_;
     QString appPath_;
     bool filling_ = false;
@@ -89,6 +100,8 @@ private:
     QLineEdit* Text1_ = nullptr;
     QLabel* lblTime_ = nullptr;
     QLabel* lblInfo_ = nullptr;
+    QSlider* sldVol_ = nullptr;
+    QPushButton* cmdDurdur_ = nullptr;
     QTimer tmrTime_;
     QTimer tmrMain_;
     QTimer tmrHaftaSonu_;

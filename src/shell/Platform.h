@@ -8,6 +8,7 @@ class DialogRunner;
 class EventSounds;
 class LogonStart;
 class Mixer;
+class Player;
 class TrayIcon;
 
 // The platform services the main window works through. main() hands in the
@@ -16,6 +17,7 @@ class TrayIcon;
 struct Platform {
     Clock* clock = nullptr;          // required
     DialogRunner* dialogs = nullptr; // required
+    Player* player = nullptr;        // required
     TrayIcon* tray = nullptr;
     Mixer* mixer = nullptr;
     LogonStart* logonStart = nullptr;

@@ -6,6 +6,8 @@
 class Mixer {
 public:
     virtual ~Mixer() = default;
+    // False when no mixer could be opened; every other call then does nothing.
+    virtual bool opened() const = 0;
     virtual long minWaveVolume() const = 0;
     virtual long maxWaveVolume() const = 0;
     virtual long minWavInVolume() const = 0;

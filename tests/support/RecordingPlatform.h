@@ -5,6 +5,7 @@
 #include "shell/SystemIntegration.h"
 #include "sound/Mixer.h"
 #include "support/FakeClock.h"
+#include "support/FakePlayer.h"
 #include "tray/TrayIcon.h"
 
 #include <QDialog>
@@ -49,6 +50,9 @@ public:
     void addIcon() override { calls << QStringLiteral("add"); }
     void removeIcon() override { calls << QStringLiteral("remove"); }
     void setTip(const QString& tip) override { calls << QStringLiteral("tip:") + tip; }
+    void setAnimating(bool on) override {
+        calls << (on ? QStringLiteral("blink") : QStringLiteral("still"));
+    }
 };
 
 // A mixer with chosen bounds that remembers every level set.
@@ -57,7 +61,9 @@ public:
     long waveMin = 0, waveMax = 65536, wavInMin = 0, wavInMax = 0;
     long wave = 0, wavIn = 0;
     std::vector<std::pair<char, long>> sets; // 'W' master, 'I' wave level
+    bool open = true;
 
+    bool opened() const override { return open; }
     long minWaveVolume() const override { return waveMin; }
     long maxWaveVolume() const override { return waveMax; }
     long minWavInVolume() const override { return wavInMin; }
@@ -97,6 +103,7 @@ public:
 struct RecordingPlatform {
     FakeClock clock;
     RecordingDialogs dialogs;
+    FakePlayer player;
     RecordingTray tray;
     RecordingMixer mixer;
     RecordingLogonStart logonStart;
@@ -107,6 +114,7 @@ struct RecordingPlatform {
         Platform p;
         p.clock = &clock;
         p.dialogs = &dialogs;
+        p.player = &player;
         p.tray = &tray;
         p.mixer = &mixer;
         p.logonStart = &logonStart;

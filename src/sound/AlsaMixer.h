@@ -1,0 +1,45 @@
+#pragma once
+
+#include "sound/Mixer.h"
+
+#include <QByteArray>
+
+typedef struct _snd_mixer snd_mixer_t;
+typedef struct _snd_mixer_elem snd_mixer_elem_t;
+
+// The ALSA simple mixer of the "default" card: "Master" is the speakers
+// master, "PCM" the wave playback level. On PulseAudio and PipeWire desktops
+// "Master" follows the default output and "PCM" is absent.
+class AlsaMixer final : public Mixer {
+public:
+    explicit AlsaMixer(const QByteArray& card = "default");
+    ~AlsaMixer() override;
+    AlsaMixer(const AlsaMixer&) = delete;
+    AlsaMixer& operator=(const AlsaMixer&) = delete;
+
+    bool opened() const override { return handle_ != nullptr; }
+    long minWaveVolume() const override { return master_.min; }
+    long maxWaveVolume() const override { return master_.max; }
+    long minWavInVolume() const override { return pcm_.min; }
+    long maxWavInVolume() const override { return pcm_.max; }
+    long waveVolume() override { return get(master_); }
+    long waveInVolume() override { return get(pcm_); }
+    void setWaveVolume(long level) override { set(master_, level); }
+    void setWaveInVolume(long level) override { set(pcm_, level); }
+    int lastResult() const override { return lastResult_; }
+
+private:
+    struct Control {
+        snd_mixer_elem_t* element = nullptr;
+        long min = 0;
+        long max = 0;
+    };
+    Control find(const char* name);
+    long get(const Control& control);
+    void set(const Control& control, long level);
+
+    snd_mixer_t* handle_ = nullptr;
+    Control master_;
+    Control pcm_;
+    int lastResult_ = 0;
+};

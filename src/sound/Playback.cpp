@@ -1,0 +1,115 @@
+#include "sound/Playback.h"
+
+#include "shell/Clock.h"
+#include "shell/StoredValues.h"
+#include "sound/MasterLevel.h"
+#include "sound/Player.h"
+#include "sound/SongFolder.h"
+#include "sound/VolumeCurve.h"
+
+#include <random>
+
+Playback::Playback(Player& player, MasterLevel& master, StoredValues& values, const Clock& clock,
+                   QObject* parent)
+    : QObject(parent), player_(player), master_(master), values_(values), clock_(clock) {
+    connect(&player_, &Player::finished, this, &Playback::MP_EndOfStream);
+}
+
+std::optional<int> Playback::volumeIndexForQueued(const QString& relativePath) {
+    if (relativePath == kAnonslar + QStringLiteral("0.mp3"))
+        return 4;
+    if (relativePath == kAnonslar + QStringLiteral("1.mp3"))
+        return 5;
+    if (relativePath == kAnonslar + QStringLiteral("2.mp3"))
+        return 6;
+    if (relativePath == kMarslar + QStringLiteral("0.mp3"))
+        return 0;
+    return std::nullopt;
+}
+
+void Playback::MPPlay(const QString& filename, const QString& nextSong, double vol,
+                      const QString& info, bool music) {
+    master_.apply(values_.MasterVolume);
+    musicOn_ = music;
+    MPSetVolume(vol);
+    nextSong_ = nextSong;
+    playingSong_ = music && nextSong.isEmpty();
+    if (!music)
+        songFailures_ = 0;
+    player_.open(filename);
+    setInfo(info);
+    setStopEnabled(true);
+    emit trayAni(true);
+}
+
+void Playback::MPSetVolume(double vol) {
+    if (const auto level = playerLevelFor(vol))
+        player_.setVolume(*level);
+}
+
+void Playback::MP_EndOfStream(bool ok) {
+    if (playingSong_)
+        songFailures_ = ok ? 0 : songFailures_ + 1;
+    if (!nextSong_.isEmpty()) {
+        const QString next = nextSong_;
+        const auto index = volumeIndexForQueued(next);
+        // An unknown queued path keeps the player's level as it is.
+        const double vol = index ? values_.Sesx[*index] : -1.0;
+        MPPlay(appPath_ + next, QString(), vol, info_, musicOn_);
+        return;
+    }
+    if (!musicOn_ || songFailures_ >= kMaxSongFailures) {
+        goIdle();
+        return;
+    }
+    // Break music due but nothing playable in the folder: rest, muted.
+    if (!RandomPlayMusic())
+        goIdle();
+}
+
+bool Playback::RandomPlayMusic() {
+    musicList_ = listSongs(appPath_ + kMuzik);
+    std::mt19937 generator(static_cast<std::mt19937::result_type>(clock_.now().toMSecsSinceEpoch() ^
+                                                                  std::random_device{}()));
+    const float r = std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
+    const int count = static_cast<int>(musicList_.size());
+    if (count == 0)
+        return false;
+    const int pick = std::min(pickIndex(count, r), count);
+    const QString name = musicList_.at(pick - 1);
+    MPPlay(appPath_ + kMuzik + name, QString(), values_.Sesx[3], QStringLiteral("Müzik: ") + name,
+           true);
+    return true;
+}
+
+void Playback::cmdDurdur_Click() {
+    nextSong_.clear();
+    player_.stop();
+    player_.unload();
+    setInfo(QString());
+    setStopEnabled(false);
+    master_.mute();
+    emit trayAni(false);
+}
+
+void Playback::goIdle() {
+    player_.unload();
+    setInfo(QString());
+    setStopEnabled(false);
+    master_.mute();
+    emit trayAni(false);
+}
+
+void Playback::setInfo(const QString& info) {
+    if (info_ == info)
+        return;
+    info_ = info;
+    emit infoChanged(info_);
+}
+
+void Playback::setStopEnabled(bool enabled) {
+    if (stopEnabled_ == enabled)
+        return;
+    stopEnabled_ = enabled;
+    emit stopEnabledChanged(enabled);
+}

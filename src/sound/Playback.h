@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Clock;
+class MasterLevel;
+class Player;
+struct StoredValues;
+
+// Every sound starts through MPPlay, and the latest start always wins: a new
+// sound replaces whatever plays and drops its queued follow-up. One file can
+// be queued behind the current one; while break music is on, each song's end
+// starts another. Between sounds the computer is muted.
+class Playback : public QObject {
+    Q_OBJECT
+public:
+    // Folders below the program folder, as they are joined to it.
+    static inline const QString kMelodiler = QStringLiteral("/Melodiler/");
+    static inline const QString kAnonslar = QStringLiteral("/Anonslar/");
+    static inline const QString kMarslar = QStringLiteral("/Marşlar/");
+    static inline const QString kMuzik = QStringLiteral("/Müzik/");
+
+    // A broken break song is followed by another pick, this many in a row.
+    static constexpr int kMaxSongFailures = 3;
+
+    Playback(Player& player, MasterLevel& master, StoredValues& values, const Clock& clock,
+             QObject* parent = nullptr);
+
+    void setAppPath(const QString& appPath) { appPath_ = appPath; }
+
+    void MPPlay(const QString& filename, const QString& nextSong, double vol, const QString& info,
+                bool music);
+    void MPSetVolume(double vol);
+    void cmdDurdur_Click();
+    // Picks a random song of the music folder and plays it; false when the
+    // folder holds none.
+    bool RandomPlayMusic();
+
+    // The volume index a queued file plays at.
+    static std::optional<int> volumeIndexForQueued(const QString& relativePath);
+
+    const QString& info() const { return info_; }
+    bool playing() const { return !info_.isEmpty(); }
+    bool stopEnabled() const { return stopEnabled_; }
+    bool MusicOn() const { return musicOn_; }
+    // The scheduler marks an exit bell for break music right after starting it.
+    void setMusicOn(bool on) { musicOn_ = on; }
+    const QString& queued() const { return nextSong_; }
+    const QStringList& musicList() const { return musicList_; }
+
+signals:
+    void infoChanged(const QString& info);
+    void stopEnabledChanged(bool enabled);
+    // TrayAni: true for "play", false for "stop".
+    void trayAni(bool playing);
+
+private:
+    void MP_EndOfStream(bool ok);
+    void goIdle();
+    void setInfo(const QString& info);
+    void setStopEnabled(bool enabled);
+
+    Player& player_;
+    MasterLevel& master_;
+    StoredValues& values_;
+    const Clock& clock_;
+    QString appPath_;
+    QString nextSong_;
+    QString info_;
+    QStringList musicList_;
+    bool stopEnabled_ = false;
+    bool musicOn_ = false;
+    bool playingSong_ = false;
+    int songFailures_ = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The one media player. open() starts a file at once and replaces whatever
+// played; finished() comes once per opened file, when it has played to its
+// end (ok) or could not be played at all (not ok), and never for a file that
+// was stopped or replaced.
+class Player : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Player() override = default;
+
+    virtual void open(const QString& path) = 0;
+    virtual void stop() = 0;
+    // Lets go of the file; nothing is held open while idle.
+    virtual void unload() = 0;
+    // Hundredths of a decibel: 0 full level, -10000 about silent.
+    virtual void setVolume(long hundredthsOfDb) = 0;
+    virtual long volume() const = 0;
+
+signals:
+    void finished(bool ok);
+};

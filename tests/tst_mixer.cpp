@@ -1,0 +1,67 @@
+// The real ALSA mixer against the PulseAudio server of the test services.
+#include "sound/AlsaMixer.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+bool soundServerRuns() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    return pactl.waitForFinished(5000) && pactl.exitCode() == 0;
+}
+
+QString sinkVolume() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"),
+                {QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")});
+    pactl.waitForFinished(5000);
+    return QString::fromUtf8(pactl.readAllStandardOutput());
+}
+} // namespace
+
+class MixerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void masterFollowsTheDefaultOutput() {
+        if (!soundServerRuns()) {
+            if (qEnvironmentVariableIsSet("VELMAR_TEST_SERVICES"))
+                QFAIL("the test services should have started a sound server");
+            QSKIP("no sound server");
+        }
+        AlsaMixer mixer;
+        QVERIFY(mixer.opened());
+        QCOMPARE(mixer.minWaveVolume(), 0L);
+        QCOMPARE(mixer.maxWaveVolume(), 65536L);
+        // No separate wave level on a sound server: both bounds 0, writes ignored.
+        QCOMPARE(mixer.minWavInVolume(), 0L);
+        QCOMPARE(mixer.maxWavInVolume(), 0L);
+        mixer.setWaveInVolume(1234);
+        QCOMPARE(mixer.waveInVolume(), 0L);
+
+        mixer.setWaveVolume(32768);
+        QCOMPARE(mixer.lastResult(), 0);
+        QCOMPARE(mixer.waveVolume(), 32768L);
+        QVERIFY2(sinkVolume().contains(QLatin1String("50%")), qPrintable(sinkVolume()));
+
+        mixer.setWaveVolume(0);
+        QCOMPARE(mixer.waveVolume(), 0L);
+        QVERIFY2(sinkVolume().contains(QLatin1String(" 0%")), qPrintable(sinkVolume()));
+
+        mixer.setWaveVolume(1000000); // kept within the bounds
+        QCOMPARE(mixer.waveVolume(), 65536L);
+    }
+
+    void noServerMeansNoMixer() {
+        qputenv("PULSE_SERVER", "unix:/nonexistent/velmar-test");
+        AlsaMixer mixer;
+        qunsetenv("PULSE_SERVER");
+        QVERIFY(!mixer.opened());
+        QCOMPARE(mixer.maxWaveVolume(), 0L);
+        mixer.setWaveVolume(100);
+        QCOMPARE(mixer.waveVolume(), 0L);
+    }
+};
+
+QTEST_GUILESS_MAIN(MixerTest)
+#include "tst_mixer.moc"

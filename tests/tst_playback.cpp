@@ -1,0 +1,206 @@
+#include "shell/StoredValues.h"
+#include "sound/MasterLevel.h"
+#include "sound/Playback.h"
+#include "sound/SongFolder.h"
+#include "support/RecordingPlatform.h"
+#include "support/TestFolders.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+// The playback state machine against a recording player and mixer.
+struct Rig {
+    TestFolders folders;
+    FakeClock clock;
+    FakePlayer player;
+    RecordingMixer mixer;
+    MasterLevel master{&mixer};
+    StoredValues values;
+    Playback playback{player, master, values, clock};
+    QStringList tray; // "play" / "stop" with the info shown at that moment
+
+    Rig() {
+        values.MasterVolume = QStringLiteral("0");
+        values.Sesx = {70, 70, 70, 10, 50, 50, 50, 80, 80, 80};
+        master.setUp();
+        mixer.sets.clear();
+        playback.setAppPath(folders.app());
+        QObject::connect(&playback, &Playback::trayAni, [this](bool on) {
+            tray << (on ? QStringLiteral("play:") + playback.info() : QStringLiteral("stop"));
+        });
+    }
+    QString app(const QString& relative) const { return folders.app() + relative; }
+    void addSongs(const QStringList& names) const {
+        QDir().mkpath(app(QStringLiteral("/Müzik")));
+        for (const QString& name : names) {
+            QFile file(app(QStringLiteral("/Müzik/") + name));
+            file.open(QIODevice::WriteOnly);
+        }
+    }
+    void ringExitBell() {
+        playback.MPPlay(app("/Melodiler/Melodi 1.wav"), "/Anonslar/2.mp3", values.Sesx[9],
+                        "Çıkış zili", false);
+    }
+    bool idle() const {
+        return playback.info().isEmpty() && !playback.stopEnabled() && mixer.wave == 0 &&
+               player.current.isEmpty() && tray.last() == QStringLiteral("stop");
+    }
+};
+
+class PlaybackTest : public QObject {
+    Q_OBJECT
+private slots:
+    void bellThenAnnouncementThenIdle() {
+        Rig r;
+        r.values.Sesx[6] = 30;
+        r.ringExitBell();
+        QCOMPARE(r.player.current, r.app("/Melodiler/Melodi 1.wav"));
+        QCOMPARE(r.player.level, -200L); // 80
+        QCOMPARE(r.mixer.wave, 65530L);  // master level of position 0
+        QCOMPARE(r.playback.info(), QStringLiteral("Çıkış zili"));
+        QVERIFY(r.playback.stopEnabled());
+        QCOMPARE(r.tray, QStringList{"play:Çıkış zili"});
+        QCOMPARE(r.playback.queued(), QStringLiteral("/Anonslar/2.mp3"));
+
+        r.player.finish();
+        QCOMPARE(r.player.current, r.app("/Anonslar/2.mp3"));
+        QCOMPARE(r.player.level, -1070L); // the announcement's own volume, 30
+        QCOMPARE(r.playback.info(), QStringLiteral("Çıkış zili"));
+        QVERIFY(r.playback.queued().isEmpty());
+
+        r.player.finish();
+        QVERIFY(r.idle());
+        QCOMPARE(r.player.calls.last(), QStringLiteral("unload"));
+    }
+
+    void queuedFilesPlayAtTheirOwnVolume() {
+        QCOMPARE(Playback::volumeIndexForQueued("/Anonslar/0.mp3"), std::optional<int>(4));
+        QCOMPARE(Playback::volumeIndexForQueued("/Anonslar/1.mp3"), std::optional<int>(5));
+        QCOMPARE(Playback::volumeIndexForQueued("/Anonslar/2.mp3"), std::optional<int>(6));
+        QCOMPARE(Playback::volumeIndexForQueued("/Marşlar/0.mp3"), std::optional<int>(0));
+        QVERIFY(!Playback::volumeIndexForQueued("/Marşlar/1.mp3"));
+
+        Rig r;
+        r.values.Sesx[0] = 100;
+        r.playback.MPPlay(r.app("/Marşlar/1.mp3"), "/Marşlar/0.mp3", r.values.Sesx[1],
+                          "Saygı Duruşu + İstiklal Marşı", false);
+        r.values.Sesx[0] = 95; // changed while the first file plays: still applies
+        r.player.finish();
+        QCOMPARE(r.player.current, r.app("/Marşlar/0.mp3"));
+        QCOMPARE(r.player.level, -50L);
+    }
+
+    void newSoundDropsTheQueueAndStopNeverContinues() {
+        Rig r;
+        r.ringExitBell();
+        r.playback.MPPlay(r.app("/Marşlar/2.mp3"), QString(), 70, "Siren", false);
+        QVERIFY(r.playback.queued().isEmpty());
+        r.player.finish();
+        QVERIFY(r.idle());
+        QCOMPARE(r.player.opened().size(), 2);
+
+        r.ringExitBell();
+        r.playback.setMusicOn(true);
+        r.playback.cmdDurdur_Click();
+        QVERIFY(r.idle());
+        QVERIFY(r.playback.queued().isEmpty());
+        QCOMPARE(r.player.calls.mid(r.player.calls.size() - 2), (QStringList{"stop", "unload"}));
+    }
+
+    void breakMusicChainsUntilTheNextBell() {
+        Rig r;
+        r.addSongs({"a.mp3"});
+        r.ringExitBell();
+        r.playback.setMusicOn(true); // as the scheduler does after an exit bell
+        r.player.finish();           // melody
+        r.player.finish();           // announcement
+        QCOMPARE(r.player.current, r.app("/Müzik/a.mp3"));
+        QCOMPARE(r.playback.info(), QStringLiteral("Müzik: a.mp3"));
+        QCOMPARE(r.player.level, -2000L); // music volume 10
+        QVERIFY(r.playback.MusicOn());
+        r.player.finish();
+        QCOMPARE(r.player.opened().size(), 4); // one song again and again
+        QCOMPARE(r.player.current, r.app("/Müzik/a.mp3"));
+
+        r.playback.MPPlay(r.app("/Melodiler/Melodi 5.wav"), QString(), 80, "Öğrenci giriş zili",
+                          false);
+        QVERIFY(!r.playback.MusicOn());
+        r.player.finish();
+        QVERIFY(r.idle());
+    }
+
+    void unplayableFilesEndAtOnce() {
+        Rig r;
+        r.ringExitBell();
+        r.player.finish(false); // broken melody: its announcement still follows
+        QCOMPARE(r.player.current, r.app("/Anonslar/2.mp3"));
+        r.player.finish(false);
+        QVERIFY(r.idle());
+
+        // Broken songs: another pick each time, three in a row at most.
+        r.addSongs({"bad.mp3"});
+        QVERIFY(r.playback.RandomPlayMusic());
+        r.player.finish(false);
+        r.player.finish(false);
+        QCOMPARE(r.player.opened().size(), 5);
+        r.player.finish(false);
+        QVERIFY(r.idle());
+
+        // A good song in between starts the count again.
+        QVERIFY(r.playback.RandomPlayMusic());
+        r.player.finish(false);
+        r.player.finish(false);
+        r.player.finish(true);
+        r.player.finish(false);
+        r.player.finish(false);
+        QVERIFY(!r.idle());
+        r.player.finish(false);
+        QVERIFY(r.idle());
+    }
+
+    void musicDueWithNothingToPlayGoesIdle() {
+        Rig r;
+        QVERIFY(!r.playback.RandomPlayMusic()); // no folder: "Hemen Çal" does nothing
+        QVERIFY(r.player.calls.isEmpty());
+        r.ringExitBell();
+        r.playback.setMusicOn(true);
+        r.player.finish();
+        r.player.finish();
+        QVERIFY(r.idle());
+    }
+
+    void songListOrderAndPick() {
+        TestFolders folders;
+        const QString dir = folders.app() + "/Müzik";
+        QDir().mkpath(dir + "/folder.mp3");
+        for (const char* name : {"b.mp3", "a.wav", "c.mid", "notes.txt", "d.MP3"}) {
+            QFile file(dir + "/" + name);
+            file.open(QIODevice::WriteOnly);
+        }
+        const QStringList songs = listSongs(dir);
+        // Patterns match regardless of case; folders and other files are left out.
+        QCOMPARE(songs.size(), 4);
+        QCOMPARE(songs.at(0), QStringLiteral("c.mid"));
+        QCOMPARE(songs.at(1), QStringLiteral("a.wav"));
+        QCOMPARE(QSet<QString>(songs.begin() + 2, songs.end()), (QSet<QString>{"b.mp3", "d.MP3"}));
+        QCOMPARE(listMelodies(dir).first(), QStringLiteral("a.wav"));
+        QCOMPARE(pickIndex(5, 0.0f), 1);
+        QCOMPARE(pickIndex(5, 0.19999f), 1);
+        QCOMPARE(pickIndex(5, 0.2f), 2);
+        QCOMPARE(pickIndex(5, 0.99999f), 5);
+
+        // Every song gets picked.
+        Rig r;
+        r.addSongs({"1.mp3", "2.mp3", "3.mp3"});
+        QSet<QString> picked;
+        for (int i = 0; i < 200 && picked.size() < 3; ++i) {
+            r.clock.advanceMs(1);
+            r.playback.RandomPlayMusic();
+            picked.insert(r.player.current);
+        }
+        QCOMPARE(picked.size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(PlaybackTest)
+#include "tst_playback.moc"

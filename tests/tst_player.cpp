@@ -1,0 +1,169 @@
+// The real GStreamer player, playing into a fakesink.
+#include "sound/GstPlayer.h"
+#include "support/TestFolders.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <gst/gst.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+const QString kSounds = QStringLiteral(VELMAR_SOUNDS);
+
+// A one-second MIDI file: two notes and a closing rest.
+QByteArray shortMidi() {
+    const unsigned char track[] = {0x00, 0xC0, 0x00, 0x00, 0x90, 60,  100,  0x83, 0x60, 0x80,
+                                   60,   0,    0x00, 0x90, 64,   100, 0x83, 0x60, 0x80, 64,
+                                   0,    0x83, 0x60, 0x90, 0,    0,   0x00, 0xFF, 0x2F, 0x00};
+    QByteArray midi("MThd\0\0\0\x06\0\0\0\x01\x01\xE0", 14);
+    midi += QByteArray("MTrk\0\0\0", 7) + char(sizeof(track));
+    midi += QByteArray(reinterpret_cast<const char*>(track), sizeof(track));
+    return midi;
+}
+
+// Loudest 16-bit sample seen at the sink.
+struct PeakProbe {
+    std::atomic<int> peak{0};
+    static GstPadProbeReturn onBuffer(GstPad*, GstPadProbeInfo* info, gpointer self) {
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        GstMapInfo map;
+        if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            const auto* samples = reinterpret_cast<const qint16*>(map.data);
+            int peak = static_cast<PeakProbe*>(self)->peak;
+            for (gsize i = 0; i < map.size / 2; ++i)
+                peak = std::max(peak, std::abs(int(samples[i])));
+            static_cast<PeakProbe*>(self)->peak = peak;
+            gst_buffer_unmap(buffer, &map);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+    void attach(GstPlayer& player) {
+        GstElement* out = gst_bin_get_by_name(GST_BIN(player.audioSink()), "out");
+        GstPad* pad = gst_element_get_static_pad(out, "sink");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &PeakProbe::onBuffer, this, nullptr);
+        gst_object_unref(pad);
+        gst_object_unref(out);
+    }
+};
+
+const QString kFastSink =
+    QStringLiteral("audioconvert ! audio/x-raw,format=S16LE ! fakesink name=out sync=false");
+const QString kRealTimeSink = QStringLiteral("fakesink name=out sync=true");
+} // namespace
+
+class PlayerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachFormatFinishesOnceNearItsLength_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("wav") << kSounds + "/Melodiler/Melodi 4.wav" << 2.3;
+        QTest::newRow("mp3") << kSounds + "/Anonslar/2.mp3" << 4.5;
+        QTest::newRow("midi") << QStringLiteral("short.mid") << 1.0;
+    }
+    void eachFormatFinishesOnceNearItsLength() {
+        QFETCH(QString, file);
+        QFETCH(double, seconds);
+        TestFolders folders;
+        if (file == QLatin1String("short.mid")) {
+            file = folders.root() + "/short.mid";
+            QFile midi(file);
+            QVERIFY(midi.open(QIODevice::WriteOnly));
+            midi.write(shortMidi());
+        }
+        GstPlayer player(kRealTimeSink);
+        QSignalSpy finished(&player, &Player::finished);
+        QElapsedTimer clock;
+        clock.start();
+        player.open(file);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 15000);
+        const double elapsed = clock.elapsed() / 1000.0;
+        qInfo("%s: finished after %.3f s", qPrintable(QFileInfo(file).fileName()), elapsed);
+        QVERIFY(finished.first().first().toBool());
+        QVERIFY2(elapsed > seconds * 0.5, "ended long before the end of the file");
+        QTest::qWait(300);
+        QCOMPARE(finished.size(), 1);
+    }
+
+    void stoppedOrReplacedNeverFinishes() {
+        GstPlayer player(kRealTimeSink);
+        QSignalSpy finished(&player, &Player::finished);
+        player.open(kSounds + "/Melodiler/Melodi 4.wav");
+        QTest::qWait(200);
+        player.stop();
+        player.open(kSounds + "/Melodiler/Melodi 4.wav");
+        QTest::qWait(100);
+        player.open(kSounds + "/Anonslar/2.mp3"); // replaces the melody
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QTest::qWait(2600); // longer than the melody would have taken
+        QCOMPARE(finished.size(), 1);
+
+        player.open(kSounds + "/Melodiler/Melodi 4.wav");
+        QTest::qWait(100);
+        player.unload();
+        QTest::qWait(2600);
+        QCOMPARE(finished.size(), 1);
+    }
+
+    void levelInHundredthsOfDecibel() {
+        GstPlayer player(kFastSink);
+        PeakProbe probe;
+        probe.attach(player);
+        QSignalSpy finished(&player, &Player::finished);
+        player.setVolume(0);
+        player.open(kSounds + "/Melodiler/Melodi 4.wav");
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        const int full = probe.peak;
+        probe.peak = 0;
+        player.setVolume(-2000); // 20 dB down: a tenth of the amplitude
+        player.open(kSounds + "/Melodiler/Melodi 4.wav");
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
+        const double ratio = double(probe.peak) / full;
+        qInfo("peak at 0: %d, at -2000: %d, ratio %.3f", full, int(probe.peak), ratio);
+        QVERIFY(full > 10000);
+        QVERIFY(ratio > 0.08 && ratio < 0.12);
+        QCOMPARE(player.volume(), -2000L);
+    }
+
+    void unplayableFilesFailOnce_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << QByteArray() << "missing";
+        QTest::newRow("empty") << QByteArray() << "file";
+        QTest::newRow("random bytes") << QByteArray(20000, '\x5a') << "file";
+        QTest::newRow("truncated wav") << QByteArray("RIFF\x24\x08\0\0WAVEfmt ", 16) << "file";
+        QTest::newRow("folder") << QByteArray() << "folder";
+    }
+    void unplayableFilesFailOnce() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, kind);
+        TestFolders folders;
+        const QString path = folders.root() + "/Bozuk.mp3";
+        if (kind == QLatin1String("file")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        } else if (kind == QLatin1String("folder")) {
+            QDir().mkpath(path);
+        }
+        GstPlayer player(kFastSink);
+        QSignalSpy finished(&player, &Player::finished);
+        player.open(path);
+        QCOMPARE(finished.size(), 0); // never from inside open()
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QVERIFY(!finished.first().first().toBool());
+        QTest::qWait(200);
+        QCOMPARE(finished.size(), 1);
+
+        player.open(kSounds + "/Melodiler/Melodi 4.wav"); // and the player still works
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
+        QVERIFY(finished.last().first().toBool());
+    }
+};
+
+QTEST_GUILESS_MAIN(PlayerTest)
+#include "tst_player.moc"

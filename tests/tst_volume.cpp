@@ -1,0 +1,129 @@
+#include "sound/VolumeBoxes.h"
+#include "sound/VolumeCurve.h"
+#include "support/StartedForm.h"
+
+#include <QLineEdit>
+#include <QSlider>
+#include <QTabWidget>
+#include <QtTest>
+
+class VolumeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void curve_data() {
+        QTest::addColumn<double>("volume");
+        QTest::addColumn<long>("level");
+        QTest::newRow("0") << 0.0 << -9640L;
+        QTest::newRow("1") << 1.0 << -8876L;
+        QTest::newRow("10") << 10.0 << -2000L;
+        QTest::newRow("50") << 50.0 << -610L;
+        QTest::newRow("65") << 65.0 << -385L;
+        QTest::newRow("69") << 69.0 << -333L;
+        QTest::newRow("70") << 70.0 << -320L;
+        QTest::newRow("75") << 75.0 << -320L;
+        QTest::newRow("76") << 76.0 << -200L;
+        QTest::newRow("79") << 79.0 << -200L;
+        QTest::newRow("85") << 85.0 << -200L;
+        QTest::newRow("86") << 86.0 << -100L;
+        QTest::newRow("89") << 89.0 << -100L;
+        QTest::newRow("95") << 95.0 << -50L;
+        QTest::newRow("100") << 100.0 << 0L;
+        QTest::newRow("109") << 109.0 << 0L;
+    }
+    void curve() {
+        QFETCH(double, volume);
+        QFETCH(long, level);
+        QCOMPARE(playerLevelFor(volume), std::optional<long>(level));
+    }
+
+    void outOfRangeLeavesTheLevel() {
+        QVERIFY(!playerLevelFor(-1));
+        QVERIFY(!playerLevelFor(110));
+        QVERIFY(!playerLevelFor(32767));
+    }
+
+    void leavingCorrects() {
+        QCOMPARE(VolumeBoxes::correctedOnLeave(""), QStringLiteral("70"));
+        QCOMPARE(VolumeBoxes::correctedOnLeave("0"), QStringLiteral("70"));
+        QCOMPARE(VolumeBoxes::correctedOnLeave("250"), QStringLiteral("100"));
+        QCOMPARE(VolumeBoxes::correctedOnLeave("100"), QStringLiteral("100"));
+        QCOMPARE(VolumeBoxes::correctedOnLeave("1"), QStringLiteral("1"));
+    }
+
+    void typingStoresEachValueAndLeavingCorrects() {
+        Started s;
+        QLineEdit* box = s.form->volumeBoxes().box(9);
+        QCOMPARE(box->text(), QStringLiteral("80"));
+        s.form->tabMain()->setCurrentIndex(2);
+        box->setFocus();
+        box->selectAll();
+        QStringList stored;
+        for (const char* key : {"1", "0", "5"}) {
+            QTest::keyClicks(box, QString::fromLatin1(key));
+            stored << s.store->get(settings::sesx(9));
+        }
+        QCOMPARE(stored, (QStringList{"1", "10", "105"}));
+        QCOMPARE(s.form->values().Sesx[9], qint16(105));
+        QCOMPARE(s.fakes.player.level, 0L); // 105 applied at once: full level
+
+        QTest::keyClicks(box, QStringLiteral("a:-"));
+        QCOMPARE(box->text(), QStringLiteral("105"));
+
+        s.form->volumeBoxes().box(8)->setFocus(); // leave
+        QCOMPARE(box->text(), QStringLiteral("100"));
+        QCOMPARE(s.store->get(settings::sesx(9)), QStringLiteral("100"));
+
+        box->clear(); // an empty box stores nothing until it is left
+        QCOMPARE(s.store->get(settings::sesx(9)), QStringLiteral("100"));
+    }
+
+    void sliderStoresAndAppliesOnlyWhilePlaying() {
+        Started s;
+        RecordingMixer& mixer = s.fakes.mixer;
+        QCOMPARE(mixer.wave, 0L);
+        s.form->sldVol()->setValue(4); // idle: stored, computer stays muted
+        QCOMPARE(s.store->get(settings::masterVolume()), QStringLiteral("4"));
+        QCOMPARE(mixer.wave, 0L);
+
+        s.form->playback().MPPlay(s.folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren",
+                                  false);
+        QCOMPARE(mixer.wave, 6L * 6553);
+        s.form->sldVol()->setValue(1);
+        QCOMPARE(mixer.wave, 9L * 6553);
+        s.fakes.player.finish();
+        QCOMPARE(mixer.wave, 0L);
+    }
+
+    void storedSliderPositionIsShownWithoutWriting() {
+        TestFolders folders;
+        folders.writeSettings("[Ses]\nMasterVolume=7\n");
+        RecordingPlatform fakes;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        StartupContext c;
+        c.appPath = folders.app();
+        c.runtimeFolder = folders.runtime();
+        c.instanceNumber = 5;
+        QVERIFY(form.Form_Load(c));
+        QCOMPARE(form.sldVol()->value(), 7);
+        QVERIFY(folders.settingsBytes().contains("MasterVolume=7"));
+    }
+
+    void missingMixerIsReportedOnce() {
+        TestFolders folders;
+        RecordingPlatform fakes;
+        fakes.mixer.open = false;
+        fakes.mixer.waveMax = 0;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        StartupContext c;
+        c.appPath = folders.app();
+        c.runtimeFolder = folders.runtime();
+        c.instanceNumber = 6;
+        QVERIFY(form.Form_Load(c));
+        QCOMPARE(fakes.dialogs.messages, QStringList{"No mixer found!"});
+    }
+};
+
+QTEST_MAIN(VolumeTest)
+#include "tst_volume.moc"
