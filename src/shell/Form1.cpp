@@ -7,7 +7,14 @@
 #include "shell/Twips.h"
 #include "shell/ValueConversion.h"
 #include "sound/Mixer.h"
+#include "timetable/HemenCalPage.h"
+#include "timetable/MelodilerPage.h"
+#include "timetable/MuzikPage.h"
+#include "timetable/TimeCell.h"
+#include "timetable/TimetablePage.h"
+#include "tray/AboutInfo.h"
 #include "tray/Form3.h"
+#include "tray/ProgramIcon.h"
 #include "tray/TrayIcon.h"
 #include "tray/TrayTips.h"
 
@@ -19,7 +26,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolBar>
 
 namespace {
 constexpr int kWidthTwips = 5205;
@@ -39,9 +48,15 @@ constexpr PageCaption kPages[] = {{"Hemen Çal", "HemenÇal"},
 Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer),
       playback_(*platform.player, masterLevel_, values_, *platform.clock),
-      volumeBoxes_(values_, store_, playback_, filling_) {
+      volumeBoxes_(values_, store_, playback_, filling_),
+      scheduler_(values_, playback_, *platform.clock) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
+    setWindowIcon(programIcon());
+    // The window is laid out in twips for a small 8-point font.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
     buildControls();
 
     tmrTime_.setObjectName(QStringLiteral("tmrTime"));
@@ -56,6 +71,9 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     tmrHaftaSonu_.setObjectName(QStringLiteral("tmrHaftaSonu"));
 
     connect(&signals_, &SignalServer::wordReceived, txtPrevInstance_, &QLineEdit::setText);
+    connect(&tmrMain_, &QTimer::timeout, this, [this] { schedulerPass(timetable::kWeekdayTable); });
+    connect(&tmrHaftaSonu_, &QTimer::timeout, this,
+            [this] { schedulerPass(timetable::kWeekendTable); });
 
     connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
     connect(&playback_, &Playback::stopEnabledChanged, cmdDurdur_, &QWidget::setEnabled);
@@ -68,54 +86,57 @@ Form1::~Form1() = default;
 
 void Form1::buildControls() {
     const double dpi = logicalDpiY() > 0 ? logicalDpiY() : 96.0;
+    const auto px = [dpi](QRect twips) { return twips::toPixels(twips, dpi); };
     setFixedSize(twips::toPixels(QSize(kWidthTwips, kHeightTwips), dpi));
+
+    // Toolbar1 with its one button, the About window.
+    Toolbar1_ = new QToolBar(this);
+    Toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1_->setIconSize(QSize(16, 16));
+    Toolbar1_->setGeometry(px(QRect(60, 0, 4980, 390)));
+    QAction* about = Toolbar1_->addAction(programIcon(), QStringLiteral("Hakkında"));
+    about->setObjectName(QStringLiteral("Toolbar1_button"));
+    connect(about, &QAction::triggered, this, &Form1::aboutRequested);
 
     tabMain_ = new QTabWidget(this);
     tabMain_->setObjectName(QStringLiteral("tabMain"));
-    tabMain_->setGeometry(twips::toPixels(QRect(120, 585 - 360, 4680, 5130 + 480), dpi));
-    int index = 1;
-    for (const PageCaption& page : kPages) {
-        auto* container = new QWidget(tabMain_);
-        container->setObjectName(QStringLiteral("PB_%1").arg(index++));
-        container->setProperty("key", QString::fromUtf8(page.key));
-        tabMain_->addTab(container, QString::fromUtf8(page.caption));
-    }
+    tabMain_->setGeometry(px(QRect(120, 420, 4740, 5460)));
+    // Five captions in the window's narrow width: no scroll arrows.
+    tabMain_->tabBar()->setUsesScrollButtons(false);
+    tabMain_->tabBar()->setExpanding(false);
+    tabMain_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
+    buildPages();
     connect(tabMain_, &QTabWidget::currentChanged, this, [this] { tabMain_Click(); });
 
-    Text1_ = new QLineEdit(kText1, tabMain_->widget(0));
-    Text1_->setObjectName(QStringLiteral("Text1"));
-    Text1_->setGeometry(twips::toPixels(QRect(120, 4560, 4200, 285), dpi));
-    connect(Text1_, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-
-    lblTime_ = new QLabel(this);
-    lblTime_->setObjectName(QStringLiteral("lblTime"));
-    lblTime_->setGeometry(twips::toPixels(QRect(120, 6120, 4800, 285), dpi));
-    lblInfo_ = new QLabel(this);
-    lblInfo_->setObjectName(QStringLiteral("lblInfo"));
-    lblInfo_->setGeometry(twips::toPixels(QRect(120, 6480, 4800, 285), dpi));
-
+    // The master volume: a vertical slider, position 0 (the loudest) at the top.
     sldVol_ = new QSlider(Qt::Vertical, this);
     sldVol_->setObjectName(QStringLiteral("sldVol"));
     sldVol_->setRange(0, 10);
-    sldVol_->setInvertedAppearance(true); // position 0, the loudest, at the top
+    sldVol_->setInvertedAppearance(true);
     sldVol_->setTickPosition(QSlider::TicksRight);
     sldVol_->setPageStep(1);
-    sldVol_->setGeometry(twips::toPixels(QRect(4680, 900, 420, 3600), dpi));
+    sldVol_->setGeometry(px(QRect(4860, 900, 330, 4200)));
     auto* label6 = new QLabel(QStringLiteral("Ana Ses"), this);
     label6->setObjectName(QStringLiteral("Label6"));
-    label6->setGeometry(twips::toPixels(QRect(4500, 4560, 700, 285), dpi));
+    label6->setAlignment(Qt::AlignCenter);
+    label6->setWordWrap(true);
+    label6->setGeometry(px(QRect(4800, 5160, 405, 480)));
+
     cmdDurdur_ = new QPushButton(QStringLiteral("Durdur"), this);
     cmdDurdur_->setObjectName(QStringLiteral("cmdDurdur"));
     cmdDurdur_->setEnabled(false);
-    cmdDurdur_->setGeometry(twips::toPixels(QRect(3840, 6000, 1200, 400), dpi));
+    cmdDurdur_->setGeometry(px(QRect(3780, 5985, 1320, 420)));
 
-    // Volume boxes: the first page's three, the music page's one, the melody page's six.
-    const int pageOf[VolumeBoxes::kCount] = {0, 0, 0, 3, 2, 2, 2, 2, 2, 2};
-    for (int i = 0; i < VolumeBoxes::kCount; ++i) {
-        auto* box = new QLineEdit(tabMain_->widget(pageOf[i]));
-        box->setGeometry(twips::toPixels(QRect(600 + 600 * (i % 5), 3600, 450, 285), dpi));
-        volumeBoxes_.attach(i, box);
-    }
+    lblInfo_ = new QLabel(this);
+    lblInfo_->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo_->setGeometry(px(QRect(225, 6000, 3480, 390)));
+    QFont bold = lblInfo_->font();
+    bold.setBold(true);
+    lblInfo_->setFont(bold);
+    lblTime_ = new QLabel(this);
+    lblTime_->setObjectName(QStringLiteral("lblTime"));
+    lblTime_->setGeometry(px(QRect(225, 6480, 4875, 330)));
+    lblTime_->setAlignment(Qt::AlignCenter);
 
     txtPrevInstance_ = new QLineEdit(signalling::kIdle, this);
     txtPrevInstance_->setObjectName(QStringLiteral("txtPrevInstance"));
@@ -123,9 +144,38 @@ void Form1::buildControls() {
     connect(txtPrevInstance_, &QLineEdit::textChanged, this, &Form1::txtPrevInstance_Change);
 }
 
+void Form1::buildPages() {
+    const PageContext context{values_, store_, playback_, volumeBoxes_, filling_, appPath_};
+    hemenCal_ = new HemenCalPage(context, tabMain_);
+    saatler_ = new TimetablePage(timetable::kWeekdayTable, context, tabMain_);
+    melodiler_ = new MelodilerPage(context, tabMain_);
+    muzik_ = new MuzikPage(context, tabMain_);
+    haftaSonu_ = new TimetablePage(timetable::kWeekendTable, context, tabMain_);
+    QWidget* pages[] = {hemenCal_, saatler_, melodiler_, muzik_, haftaSonu_};
+    for (int i = 0; i < 5; ++i) {
+        pages[i]->setObjectName(QStringLiteral("PB_%1").arg(i + 1));
+        pages[i]->setProperty("key", QString::fromUtf8(kPages[i].key));
+        tabMain_->addTab(pages[i], QString::fromUtf8(kPages[i].caption));
+    }
+    scheduler_.setTagSource([this](int cell) {
+        TimetablePage* page = cell < timetable::kCellsPerTable ? saatler_ : haftaSonu_;
+        TimeCell* box = page->cell(cell);
+        return box ? box->property("Tag").toString() : QString();
+    });
+
+    QLineEdit* text1 = hemenCal_->Text1();
+    text1->setText(aboutinfo::kContactAddress);
+    connect(text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    auto* link = static_cast<QLabel*>(hemenCal_->link());
+    link->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(aboutinfo::kUpdateAddress));
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    connect(link, &QLabel::linkActivated, this, &Form1::Label5_Click);
+}
+
 bool Form1::Form_Load(const StartupContext& context) {
     appPath_ = context.appPath;
     playback_.setAppPath(appPath_);
+    scheduler_.setAppPath(appPath_);
 
     lock_ = std::make_unique<InstanceLock>(context.runtimeFolder);
     if (!lock_->tryAcquire()) {
@@ -177,6 +227,8 @@ bool Form1::Form_Load(const StartupContext& context) {
     }
 
     QCoreApplication::processEvents();
+    // The first pass right after start-up: a bell of this minute rings at once.
+    activeSchedulerTimer().start(1);
     return true;
 }
 
@@ -212,8 +264,32 @@ void Form1::showNotice(const QString& mode, bool modal) {
 }
 
 void Form1::tabMain_Click() {
-    // Each page refreshes its controls from values_ with filling_ set around
-    // every single write; the pages bring their own refresh.
+    switch (tabMain_->currentIndex()) {
+    case 0:
+        hemenCal_->refresh();
+        break;
+    case 1:
+        saatler_->refresh();
+        break;
+    case 2:
+        melodiler_->refresh();
+        break;
+    case 3:
+        muzik_->refresh();
+        break;
+    case 4:
+        haftaSonu_->refresh();
+        break;
+    default:
+        break;
+    }
+    update();
+}
+
+void Form1::schedulerPass(int table) {
+    QTimer& timer = table == timetable::kWeekendTable ? tmrHaftaSonu_ : tmrMain_;
+    // Re-armed from this pass's own clock reading to the next minute boundary.
+    timer.start(scheduler_.pass(table));
 }
 
 void Form1::txtPrevInstance_Change() {
@@ -279,8 +355,14 @@ void Form1::TrayAni(bool playing) {
 }
 
 void Form1::Text1_Change() {
-    if (Text1_->text() != kText1)
-        Text1_->setText(kText1);
+    QLineEdit* text1 = hemenCal_->Text1();
+    if (text1->text() != aboutinfo::kContactAddress)
+        text1->setText(aboutinfo::kContactAddress);
+}
+
+void Form1::Label5_Click() {
+    if (platform_.shell)
+        platform_.shell->open(aboutinfo::kUpdateAddress);
 }
 
 void Form1::tmrTime_Timer() {

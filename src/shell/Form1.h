@@ -7,12 +7,18 @@
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/VolumeBoxes.h"
+#include "timetable/BellScheduler.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 class Form3;
+class HemenCalPage;
+class MelodilerPage;
+class MuzikPage;
+class TimetablePage;
+class QToolBar;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,7 +32,6 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     static inline const QString kSystrayArgument = QStringLiteral("-systray");
-    static inline const QString kText1 = QStringLiteral("https://velmar-dorl.example.org/iletisim");
 
     Form1(const Platform& platform, SettingsStore& store, QWidget* parent = nullptr);
     ~Form1() override;
@@ -53,6 +58,14 @@ public:
     VolumeBoxes& volumeBoxes() { return volumeBoxes_; }
     QSlider* sldVol() const { return sldVol_; }
     QTabWidget* tabMain() const { return tabMain_; }
+    HemenCalPage* hemenCalPage() const { return hemenCal_; }
+    TimetablePage* saatlerPage() const { return saatler_; }
+    MelodilerPage* melodilerPage() const { return melodiler_; }
+    MuzikPage* muzikPage() const { return muzik_; }
+    TimetablePage* haftaSonuPage() const { return haftaSonu_; }
+    BellScheduler& scheduler() { return scheduler_; }
+    // The scheduler timer in force: tmrHaftaSonu on a weekend start, else tmrMain.
+    QTimer& activeSchedulerTimer() { return day_.weekend ? tmrHaftaSonu_ : tmrMain_; }
 
     // Refreshes the selected page from the values in memory.
     void tabMain_Click();
@@ -60,6 +73,8 @@ public:
 signals:
     // The program has ended; main() leaves the event loop on it.
     void ended();
+    // The toolbar's button: the About window.
+    void aboutRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,11 +84,14 @@ protected:
 
 private:
     void buildControls();
+    void buildPages();
+    void schedulerPass(int table);
     void placeWindow();
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);
     void txtPrevInstance_Change();
     void Text1_Change();
+    void Label5_Click();
     void tmrTime_Timer();
     void showOnFirstTab();
     void sldVol_Scroll();
@@ -85,6 +103,7 @@ private:
     MasterLevel masterLevel_;
     Playback playback_;
     VolumeBoxes volumeBoxes_;
+    BellScheduler scheduler_;
     DayChoice day_;
     QString appPath_;
     bool filling_ = false;
@@ -96,8 +115,13 @@ private:
     QPointer<Form3> notice_;
 
     QTabWidget* tabMain_ = nullptr;
+    HemenCalPage* hemenCal_ = nullptr;
+    TimetablePage* saatler_ = nullptr;
+    MelodilerPage* melodiler_ = nullptr;
+    MuzikPage* muzik_ = nullptr;
+    TimetablePage* haftaSonu_ = nullptr;
+    QToolBar* Toolbar1_ = nullptr;
     QLineEdit* txtPrevInstance_ = nullptr;
-    QLineEdit* Text1_ = nullptr;
     QLabel* lblTime_ = nullptr;
     QLabel* lblInfo_ = nullptr;
     QSlider* sldVol_ = nullptr;

@@ -1,0 +1,82 @@
+#include "timetable/BellScheduler.h"
+
+#include "shell/Clock.h"
+#include "shell/StoredValues.h"
+#include "sound/Playback.h"
+#include "timetable/Timetable.h"
+
+#include <array>
+
+namespace {
+const std::array<QString, 3> kDescriptions{QStringLiteral("Öğrenci giriş zili"),
+                                           QStringLiteral("Öğretmen giriş zili"),
+                                           QStringLiteral("Çıkış zili")};
+
+qint64 minuteOf(const QDateTime& time) {
+    return time.toSecsSinceEpoch() / 60;
+}
+
+// The first bell of a shift (and of the weekend table) carries no announcement
+// while the switch is on: the pupils are still lining up.
+bool isFirstBell(int cell) {
+    return timetable::isWeekdayFirstBell(cell) || cell == 36;
+}
+} // namespace
+
+BellScheduler::BellScheduler(const StoredValues& values, Playback& playback, const Clock& clock)
+    : values_(values), playback_(playback), clock_(clock) {}
+
+int BellScheduler::msToNextMinute(const QTime& time) {
+    return 60000 - (time.second() * 1000 + time.msec());
+}
+
+QString BellScheduler::tagOf(int cell) const {
+    return tagOf_ ? tagOf_(cell) : timetable::kindTag(timetable::kindOf(cell));
+}
+
+int BellScheduler::pass(int table) {
+    const QDateTime now = clock_.now();
+    const qint64 minute = minuteOf(now);
+    const int first = table * timetable::kCellsPerTable;
+
+    // Minutes this pass stands for: the current one, and those a clock
+    // stepped forward jumped over since the last pass.
+    qint64 from = minute;
+    if (lastPassed_[table] >= 0 && minute - lastPassed_[table] > 1 &&
+        minute - lastPassed_[table] <= kCatchUpMinutes + 1)
+        from = lastPassed_[table] + 1;
+    lastPassed_[table] = std::max(lastPassed_[table], minute);
+
+    for (qint64 m = from; m <= minute; ++m) {
+        if (!rung_[table].insert(m).second)
+            continue; // rung already: the clock went back or the timer came early
+        const QString hhmm =
+            QDateTime::fromSecsSinceEpoch(m * 60).toString(QStringLiteral("HH:mm"));
+        for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
+            if (values_.timex[cell] == hhmm)
+                ring(cell);
+        }
+    }
+    // Keep a day's worth; older minutes can no longer come round by a step.
+    while (!rung_[table].empty() && *rung_[table].begin() < minute - 24 * 60)
+        rung_[table].erase(rung_[table].begin());
+    return msToNextMinute(now.time());
+}
+
+void BellScheduler::ring(int cell) {
+    const auto kind = timetable::kindFromTag(tagOf(cell));
+    if (!kind)
+        return;
+    QString next;
+    if (values_.Anons[*kind] == QLatin1String("1"))
+        next = Playback::kAnonslar + QString::number(*kind) + QStringLiteral(".mp3");
+    if (*kind == timetable::StudentEntry && isFirstBell(cell) &&
+        values_.ZilIptal == QLatin1String("1"))
+        next.clear();
+    playback_.MPPlay(appPath_ + Playback::kMelodiler + values_.Zil[*kind], next,
+                     values_.Sesx[7 + *kind], kDescriptions[*kind], false);
+    if (*kind == timetable::Exit) {
+        const int b = timetable::breakOfExitCell(cell);
+        playback_.setMusicOn(values_.MusicT[b] == 1 && values_.Aktif == 1);
+    }
+}

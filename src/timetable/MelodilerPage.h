@@ -1,0 +1,40 @@
+#pragma once
+
+#include "timetable/PageContext.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// "Melodiler": the melody, preview, announcement switch and volumes of each
+// bell kind, and the switch that keeps the first bell of a shift silent.
+class MelodilerPage : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString kAddMelody = QStringLiteral("---Yeni Melodi Ekle---");
+
+    MelodilerPage(const PageContext& context, QWidget* parent);
+
+    QComboBox* cmbZil(int k) const { return cmbZil_.at(k); }
+    QPushButton* cmdDinle(int k) const { return cmdDinle_.at(k); }
+    QCheckBox* chkAnons(int k) const { return chkAnons_.at(k); }
+    QCheckBox* chkZilIptal() const { return chkZilIptal_; }
+
+    void refresh();
+    // Greys an announcement's volume box and its two labels while it is off.
+    void enableAnnouncementVolume(int k, bool enabled);
+
+private:
+    PageContext context_;
+    std::array<QComboBox*, 3> cmbZil_{};
+    std::array<QPushButton*, 3> cmdDinle_{};
+    std::array<QCheckBox*, 3> chkAnons_{};
+    std::array<QLabel*, 3> announcementSes_{};     // lblSes(20..22)
+    std::array<QLabel*, 3> announcementPercent_{}; // lblSes(30..32)
+    QCheckBox* chkZilIptal_ = nullptr;
+};

@@ -1,0 +1,50 @@
+#include "timetable/PageParts.h"
+
+#include "shell/Twips.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace pageparts {
+
+QRect toPixels(const QWidget* page, QRect twips) {
+    const double dpi = page->logicalDpiY() > 0 ? page->logicalDpiY() : 96.0;
+    return twips::toPixels(twips, dpi);
+}
+
+void place(QWidget* control, const QString& objectName, QRect twips) {
+    control->setObjectName(objectName);
+    control->setGeometry(toPixels(control->parentWidget(), twips));
+}
+
+QLabel* label(QWidget* page, const QString& objectName, const QString& text, QRect twips) {
+    auto* control = new QLabel(text, page);
+    place(control, objectName, twips);
+    return control;
+}
+
+QLabel* heading(QWidget* page, const QString& objectName, const QString& text, QRect twips) {
+    QLabel* control = label(page, objectName, text, twips);
+    QFont font = control->font();
+    font.setBold(true);
+    control->setFont(font);
+    control->setAutoFillBackground(true);
+    control->setBackgroundRole(QPalette::Mid);
+    control->setForegroundRole(QPalette::BrightText);
+    return control;
+}
+
+QPushButton* button(QWidget* page, const QString& objectName, const QString& text, QRect twips) {
+    auto* control = new QPushButton(text, page);
+    place(control, objectName, twips);
+    return control;
+}
+
+QCheckBox* check(QWidget* page, const QString& objectName, const QString& text, QRect twips) {
+    auto* control = new QCheckBox(text, page);
+    place(control, objectName, twips);
+    return control;
+}
+
+} // namespace pageparts

@@ -1,0 +1,167 @@
+#include "support/StartedForm.h"
+#include "timetable/HemenCalPage.h"
+#include "timetable/MelodilerPage.h"
+#include "timetable/MuzikPage.h"
+#include "timetable/TimeCell.h"
+#include "timetable/TimetablePage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+void touch(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+}
+QStringList items(const QComboBox* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->itemText(i);
+    return names;
+}
+} // namespace
+
+class PagesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void captions() {
+        Started s;
+        QTabWidget* tabs = s.form->tabMain();
+        QStringList captions;
+        for (int i = 0; i < tabs->count(); ++i)
+            captions << tabs->tabText(i);
+        QCOMPARE(captions,
+                 (QStringList{"Hemen Çal", "Saatler", "Melodiler", "Müzik Yayını", "Hafta Sonu"}));
+        const auto text = [&](const char* name) {
+            QWidget* w = s.form->findChild<QWidget*>(QString::fromLatin1(name));
+            if (auto* l = qobject_cast<QLabel*>(w))
+                return l->text();
+            if (auto* b = qobject_cast<QAbstractButton*>(w))
+                return b->text();
+            return QStringLiteral("<missing %1>").arg(QString::fromLatin1(name));
+        };
+        QCOMPARE(text("cmdZil_1"), QStringLiteral("Öğretmen Zili"));
+        QCOMPARE(text("Label3_7"), QStringLiteral(" Saygı Duruşu + İstiklal Marşı"));
+        QCOMPARE(text("Label4"), QStringLiteral("  Velmar Dorl"));
+        QCOMPARE(text("Label5_0"), QStringLiteral("   ücretsiz zil makinası"));
+        QCOMPARE(text("Label5_2"), QStringLiteral("ver: 1.4"));
+        QCOMPARE(text("Label3_6"), QStringLiteral(" Öğlenci Devre"));
+        QCOMPARE(text("Label2_45"), QStringLiteral("1. ders"));
+        QCOMPARE(text("Label2_34"), QStringLiteral("12. ders"));
+        QCOMPARE(text("Label1_14"), QStringLiteral("Çıkış"));
+        QCOMPARE(text("chkZilIptal"), QStringLiteral("1. zil sıra için olduğundan anons yapma"));
+        QCOMPARE(text("chkTenefus_23"), QStringLiteral("12. tenefüs"));
+        QCOMPARE(text("chkTenefus_6"), QStringLiteral("1. tenefüs"));
+        QCOMPARE(text("Label1_10"),
+                 QStringLiteral("NOT: Şarkılar rastgele seçilip çalınmaktadır."));
+        QCOMPARE(text("cmdYeniSarki"), QStringLiteral("Yeni Şarkı Ekle"));
+        QCOMPARE(text("Label6"), QStringLiteral("Ana Ses"));
+        QCOMPARE(text("cmdDurdur"), QStringLiteral("Durdur"));
+        QCOMPARE(items(s.form->hemenCalPage()->cmbMars(2)),
+                 (QStringList{"Hemen", "15 saniye sonra", "30 saniye sonra", "45 saniye sonra",
+                              "1 dakika sonra", "2 dakika sonra", "3 dakika sonra"}));
+        QCOMPARE(s.form->saatlerPage()->cell(2)->property("Tag").toString(),
+                 QStringLiteral("ÇıkışZili"));
+    }
+
+    void switchingPagesStoresAndPlaysNothing() {
+        Started s;
+        QDir().mkpath(s.folders.app() + "/Melodiler");
+        touch(s.folders.app() + "/Melodiler/Melodi 5.wav");
+        const QByteArray before = s.folders.settingsBytes();
+        QTabWidget* tabs = s.form->tabMain();
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < tabs->count(); ++i)
+                tabs->setCurrentIndex(i);
+        }
+        QCOMPARE(s.folders.settingsBytes(), before);
+        QVERIFY(s.fakes.player.calls.isEmpty());
+    }
+
+    void melodyListsInPatternOrderWithoutDuplicates() {
+        Started s;
+        const QString dir = s.folders.app() + "/Melodiler";
+        QDir().mkpath(dir);
+        for (const char* name : {"Zil.mp3", "Zil.wav", "Çan.mid", "Melodi 5.wav", "not.txt"})
+            touch(dir + "/" + name);
+        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabMain()->setCurrentIndex(0);
+        s.form->tabMain()->setCurrentIndex(2);
+        MelodilerPage* page = s.form->melodilerPage();
+        for (int k = 0; k < 3; ++k) {
+            const QStringList names = items(page->cmbZil(k));
+            QCOMPARE(names.size(),
+                     5 + (k == 0 ? 0 : 1)); // stored names not in the folder are shown too
+            QCOMPARE(names.last(), MelodilerPage::kAddMelody);
+            QVERIFY(names.indexOf("Zil.wav") < names.indexOf("Zil.mp3"));
+            QVERIFY(names.indexOf("Zil.mp3") < names.indexOf("Çan.mid"));
+        }
+        QCOMPARE(page->cmbZil(0)->currentText(), QStringLiteral("Melodi 5.wav"));
+        QCOMPARE(page->cmbZil(2)->currentText(), QStringLiteral("Melodi 1.wav"));
+    }
+
+    void missingMelodyFolderLeavesTheAddItem() {
+        Started s;
+        s.form->tabMain()->setCurrentIndex(2);
+        QComboBox* list = s.form->melodilerPage()->cmbZil(1);
+        QCOMPARE(items(list), (QStringList{"Melodi 6.wav", MelodilerPage::kAddMelody}));
+        QCOMPARE(list->currentText(), QStringLiteral("Melodi 6.wav"));
+    }
+
+    void announcementSwitchGreysItsVolume() {
+        Started s;
+        s.form->tabMain()->setCurrentIndex(2);
+        MelodilerPage* page = s.form->melodilerPage();
+        QVERIFY(page->chkAnons(0)->isChecked());
+        QVERIFY(s.form->volumeBoxes().box(4)->isEnabled());
+        QVERIFY(!page->chkAnons(1)->isChecked());
+        QVERIFY(!s.form->volumeBoxes().box(5)->isEnabled());
+        QVERIFY(!s.form->findChild<QLabel*>("lblSes_21")->isEnabled());
+        QVERIFY(!s.form->findChild<QLabel*>("lblSes_31")->isEnabled());
+        QVERIFY(page->chkZilIptal()->isChecked());
+    }
+
+    void firstPageResetsTheDelays() {
+        Started s;
+        HemenCalPage* page = s.form->hemenCalPage();
+        page->cmbMars(1)->setCurrentIndex(4);
+        s.form->tabMain()->setCurrentIndex(3);
+        s.form->tabMain()->setCurrentIndex(0);
+        QCOMPARE(page->cmbMars(1)->currentText(), QStringLiteral("Hemen"));
+    }
+
+    void musicOffShowsTheOffState() {
+        TestFolders folders;
+        folders.writeSettings("[M%FCzik]\nAktif=0\nMusicT%280%29=0\n");
+        RecordingPlatform fakes;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        StartupContext c;
+        c.appPath = folders.app();
+        c.runtimeFolder = folders.runtime();
+        c.instanceNumber = 7;
+        QVERIFY(form.Form_Load(c));
+        form.tabMain()->setCurrentIndex(3);
+        MuzikPage* page = form.muzikPage();
+        QVERIFY(!page->chkMuzikAktif()->isChecked());
+        QVERIFY(!page->chkTenefus(1)->isEnabled());
+        QVERIFY(!page->cmdMusicNow()->isEnabled());
+        QVERIFY(!form.volumeBoxes().box(3)->isEnabled());
+        QVERIFY(!page->chkTenefus(0)->isChecked());
+        QVERIFY(page->chkTenefus(1)->isChecked());
+        QVERIFY(page->chkMuzikAktif()->isEnabled());
+
+        page->chkMuzikAktif()->click();
+        QVERIFY(page->cmdYeniSarki()->isEnabled());
+        QCOMPARE(store.get(settings::aktif()), QStringLiteral("1"));
+        QCOMPARE(form.values().Aktif, qint16(1));
+    }
+};
+
+QTEST_MAIN(PagesTest)
+#include "tst_pages.moc"

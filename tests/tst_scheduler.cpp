@@ -1,0 +1,190 @@
+#include "shell/SettingsStore.h"
+#include "shell/StoredValues.h"
+#include "sound/MasterLevel.h"
+#include "sound/Playback.h"
+#include "support/StartedForm.h"
+#include "timetable/BellScheduler.h"
+
+#include <QtTest>
+
+namespace {
+QDateTime at(const char* hhmmss, QDate day = QDate(2026, 12, 7)) {
+    return QDateTime(
+        day, QTime::fromString(QString::fromLatin1(hhmmss), QStringLiteral("HH:mm:ss.zzz")));
+}
+} // namespace
+
+// Scheduler passes with the default timetable, a fake clock and a recording player.
+struct SchedulerRig {
+    TestFolders folders;
+    FakeClock clock;
+    FakePlayer player;
+    RecordingMixer mixer;
+    MasterLevel master{&mixer};
+    StoredValues values;
+    Playback playback{player, master, values, clock};
+    BellScheduler scheduler{values, playback, clock};
+
+    SchedulerRig() {
+        SettingsStore store;
+        GetRegistry(store, values);
+        playback.setAppPath(folders.app());
+        scheduler.setAppPath(folders.app());
+    }
+    int passAt(const char* time, int table = 0) {
+        clock.set(at(time));
+        return scheduler.pass(table);
+    }
+    QString melody(const char* name) const { return folders.app() + "/Melodiler/" + name; }
+};
+
+class SchedulerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstBellCarriesNoAnnouncement() {
+        SchedulerRig r;
+        QCOMPARE(r.passAt("08:15:00.000"), 60000);
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 5.wav")});
+        QCOMPARE(r.playback.info(), QStringLiteral("Öğrenci giriş zili"));
+        QVERIFY(r.playback.queued().isEmpty());
+        QCOMPARE(r.player.level, -200L);
+    }
+
+    void studentBellWithAnnouncementAndTeacherBellWithout() {
+        SchedulerRig r;
+        r.passAt("09:20:00.003");
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 5.wav")});
+        QCOMPARE(r.playback.queued(), QStringLiteral("/Anonslar/0.mp3"));
+        r.passAt("08:30:00.000");
+        QCOMPARE(r.player.opened().last(), r.melody("Melodi 6.wav"));
+        QCOMPARE(r.playback.info(), QStringLiteral("Öğretmen giriş zili"));
+        QVERIFY(r.playback.queued().isEmpty());
+    }
+
+    void storedFirstBellSwitchHoldsAndCoversTheWeekend() {
+        SchedulerRig r;
+        r.values.ZilIptal = QStringLiteral("0");
+        r.passAt("08:15:00.000");
+        QCOMPARE(r.playback.queued(), QStringLiteral("/Anonslar/0.mp3"));
+
+        r.values.ZilIptal = QStringLiteral("1");
+        r.values.timex[36] = QStringLiteral("10:00");
+        r.values.timex[39] = QStringLiteral("11:00");
+        r.passAt("10:00:00.000", 1);
+        QVERIFY(r.playback.queued().isEmpty());
+        r.passAt("11:00:00.000", 1);
+        QCOMPARE(r.playback.queued(), QStringLiteral("/Anonslar/0.mp3"));
+    }
+
+    void exitBellThenBreakMusic() {
+        SchedulerRig r;
+        QDir().mkpath(r.folders.app() + "/Müzik");
+        QFile song(r.folders.app() + "/Müzik/a.mid");
+        QVERIFY(song.open(QIODevice::WriteOnly));
+        song.close();
+        r.passAt("09:10:00.000");
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
+        QVERIFY(r.playback.MusicOn());
+        r.player.finish();
+        QCOMPARE(r.player.current, r.folders.app() + "/Müzik/a.mid");
+        QCOMPARE(r.playback.info(), QStringLiteral("Müzik: a.mid"));
+
+        // Break 3 (after lesson 4) is not marked: no music after 12:00.
+        r.passAt("12:00:00.000");
+        QVERIFY(!r.playback.MusicOn());
+        // Music switched off altogether.
+        r.values.Aktif = 0;
+        r.passAt("10:05:00.000");
+        QVERIFY(!r.playback.MusicOn());
+    }
+
+    void cellsOfOneMinuteRingInIndexOrder() {
+        SchedulerRig r;
+        r.values.timex[5] = QStringLiteral("10:20"); // exit bell of lesson 2 on the next entry bell
+        r.passAt("10:20:00.000");
+        QCOMPARE(r.player.opened(),
+                 (QStringList{r.melody("Melodi 1.wav"), r.melody("Melodi 5.wav")}));
+        QVERIFY(!r.playback.MusicOn()); // the student bell is the one heard
+    }
+
+    void startInTheMiddleOfAMinute() {
+        SchedulerRig r;
+        QCOMPARE(r.passAt("10:05:40.250"), 19750);
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
+        QCOMPARE(r.passAt("10:06:00.001"), 59999);
+        QCOMPARE(r.player.opened().size(), 1);
+    }
+
+    void weekendTableIgnoresWeekdayCells() {
+        SchedulerRig r;
+        r.passAt("09:10:00.000", 1);
+        QVERIFY(r.player.calls.isEmpty());
+    }
+
+    void unfinishedCellsNeverRing() {
+        SchedulerRig r;
+        r.values.timex[0] = QStringLiteral("08:1_");
+        r.values.timex[1] = QStringLiteral("8:30 ");
+        r.values.timex[3] = QStringLiteral("     ");
+        for (const char* t : {"08:10:00.000", "08:15:00.000", "08:30:00.000", "09:20:00.000"})
+            r.passAt(t);
+        QVERIFY(r.player.calls.isEmpty());
+    }
+
+    void aMinuteRingsOnceWhateverTheClockDoes() {
+        SchedulerRig r;
+        r.passAt("09:09:59.990"); // a timer a little early
+        QVERIFY(r.player.calls.isEmpty());
+        QCOMPARE(r.scheduler.pass(0), 10);
+        r.passAt("09:10:00.000");
+        QCOMPARE(r.player.opened().size(), 1);
+        r.passAt("09:10:00.400"); // fired twice
+        r.passAt("09:09:35.000"); // stepped back 30 s just after the bell
+        r.passAt("09:10:00.000");
+        QCOMPARE(r.player.opened().size(), 1);
+    }
+
+    void minutesSkippedForwardAreCaughtUp() {
+        SchedulerRig r;
+        r.passAt("09:07:00.000");
+        r.passAt("09:13:00.000"); // the clock jumped five minutes
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
+        r.passAt("09:14:00.000");
+        QCOMPARE(r.player.opened().size(), 1);
+
+        SchedulerRig woken; // hours later: old bells stay silent
+        woken.passAt("07:00:00.000");
+        woken.passAt("09:13:00.000");
+        QVERIFY(woken.player.calls.isEmpty());
+    }
+
+    void acrossMidnight() {
+        SchedulerRig r;
+        r.values.timex[0] = QStringLiteral("00:00");
+        r.clock.set(at("23:59:00.000"));
+        r.scheduler.pass(0);
+        r.clock.set(at("00:00:00.000", QDate(2026, 12, 8)));
+        r.scheduler.pass(0);
+        QCOMPARE(r.player.opened().size(), 1);
+        r.clock.set(at("00:00:00.000", QDate(2026, 12, 9)));
+        r.scheduler.pass(0);
+        QCOMPARE(r.player.opened().size(), 2);
+    }
+
+    void startedProgramRingsTheCurrentMinute() {
+        Started weekday(QString(), QDateTime(QDate(2026, 12, 7), QTime(9, 20, 30)));
+        QVERIFY(weekday.form->tmrMain().isActive());
+        QVERIFY(!weekday.form->tmrHaftaSonu().isActive());
+        QTRY_COMPARE(weekday.fakes.player.opened().size(), 1);
+        QVERIFY(weekday.form->tmrMain().remainingTime() > 25000);
+
+        Started saturday(QString(), QDateTime(QDate(2026, 12, 12), QTime(9, 20, 30)));
+        QVERIFY(saturday.form->tmrHaftaSonu().isActive());
+        QVERIFY(!saturday.form->tmrMain().isActive());
+        QTest::qWait(50);
+        QVERIFY(saturday.fakes.player.calls.isEmpty());
+    }
+};
+
+QTEST_MAIN(SchedulerTest)
+#include "tst_scheduler.moc"
