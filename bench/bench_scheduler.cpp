@@ -1,5 +1,5 @@
 // Lateness of scheduler passes after the minute boundary with the real clock
-// and a precise timer re-armed each pass, and the cost of one keystroke in a
+// and the scheduler's timer re-armed each pass, and the cost of one keystroke in a
 // time cell including its settings write.
 #include "shell/Clock.h"
 #include "shell/SettingsStore.h"
@@ -8,6 +8,7 @@
 #include "sound/Playback.h"
 #include "sound/Player.h"
 #include "timetable/BellScheduler.h"
+#include "timetable/MinuteTimer.h"
 #include "timetable/TimeCell.h"
 
 #include <QApplication>
@@ -72,11 +73,9 @@ int main(int argc, char* argv[]) {
     MasterLevel master(nullptr);
     Playback playback(player, master, values, clock);
     BellScheduler scheduler(values, playback, clock);
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
+    MinuteTimer timer([&] { return BellScheduler::msToNextMinute(clock.now().time()); });
     std::vector<int> lateness;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
+    QObject::connect(&timer, &MinuteTimer::timeout, [&] {
         const QTime now = clock.now().time();
         const int intoMinute = now.second() * 1000 + now.msec();
         if (!lateness.empty() || intoMinute < 1000) // the start-up pass falls anywhere

@@ -49,7 +49,10 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer),
       playback_(*platform.player, masterLevel_, values_, *platform.clock),
       volumeBoxes_(values_, store_, playback_, filling_),
-      scheduler_(values_, playback_, *platform.clock) {
+      scheduler_(values_, playback_, *platform.clock),
+      tmrMain_([this] { return BellScheduler::msToNextMinute(platform_.clock->now().time()); }),
+      tmrHaftaSonu_(
+          [this] { return BellScheduler::msToNextMinute(platform_.clock->now().time()); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
     setWindowIcon(programIcon());
@@ -62,17 +65,13 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     tmrTime_.setObjectName(QStringLiteral("tmrTime"));
     tmrTime_.setSingleShot(true);
     connect(&tmrTime_, &QTimer::timeout, this, &Form1::tmrTime_Timer);
-    // Both scheduler timers must fire at second 0, not up to a second early.
-    for (QTimer* timer : {&tmrMain_, &tmrHaftaSonu_}) {
-        timer->setTimerType(Qt::PreciseTimer);
-        timer->setSingleShot(true);
-    }
     tmrMain_.setObjectName(QStringLiteral("tmrMain"));
     tmrHaftaSonu_.setObjectName(QStringLiteral("tmrHaftaSonu"));
 
     connect(&signals_, &SignalServer::wordReceived, txtPrevInstance_, &QLineEdit::setText);
-    connect(&tmrMain_, &QTimer::timeout, this, [this] { schedulerPass(timetable::kWeekdayTable); });
-    connect(&tmrHaftaSonu_, &QTimer::timeout, this,
+    connect(&tmrMain_, &MinuteTimer::timeout, this,
+            [this] { schedulerPass(timetable::kWeekdayTable); });
+    connect(&tmrHaftaSonu_, &MinuteTimer::timeout, this,
             [this] { schedulerPass(timetable::kWeekendTable); });
 
     connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
@@ -145,7 +144,14 @@ void Form1::buildControls() {
 }
 
 void Form1::buildPages() {
-    const PageContext context{values_, store_, playback_, volumeBoxes_, filling_, appPath_};
+    const PageContext context{values_,
+                              store_,
+                              playback_,
+                              volumeBoxes_,
+                              filling_,
+                              appPath_,
+                              [this](const QString& mode) { showAddFileDialog(mode); },
+                              [this] { tabMain_Click(); }};
     hemenCal_ = new HemenCalPage(context, tabMain_);
     saatler_ = new TimetablePage(timetable::kWeekdayTable, context, tabMain_);
     melodiler_ = new MelodilerPage(context, tabMain_);
@@ -263,6 +269,13 @@ void Form1::showNotice(const QString& mode, bool modal) {
     dialog->show();
 }
 
+void Form1::showAddFileDialog(const QString& mode) {
+    Form3 dialog(mode, appPath_, this, platform_.shell);
+    dialog.setModal(true);
+    platform_.dialogs->runModal(dialog);
+    update();
+}
+
 void Form1::tabMain_Click() {
     switch (tabMain_->currentIndex()) {
     case 0:
@@ -287,7 +300,7 @@ void Form1::tabMain_Click() {
 }
 
 void Form1::schedulerPass(int table) {
-    QTimer& timer = table == timetable::kWeekendTable ? tmrHaftaSonu_ : tmrMain_;
+    MinuteTimer& timer = table == timetable::kWeekendTable ? tmrHaftaSonu_ : tmrMain_;
     // Re-armed from this pass's own clock reading to the next minute boundary.
     timer.start(scheduler_.pass(table));
 }

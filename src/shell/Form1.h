@@ -8,6 +8,7 @@
 #include "sound/Playback.h"
 #include "sound/VolumeBoxes.h"
 #include "timetable/BellScheduler.h"
+#include "timetable/MinuteTimer.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -50,8 +51,8 @@ public:
     bool weekendTable() const { return day_.weekend; }
     bool Quitting() const { return quitting_; }
     bool Filling() const { return filling_; }
-    QTimer& tmrMain() { return tmrMain_; }
-    QTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
+    MinuteTimer& tmrMain() { return tmrMain_; }
+    MinuteTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
     QTimer& tmrTime() { return tmrTime_; }
     MasterLevel& masterLevel() { return masterLevel_; }
     Playback& playback() { return playback_; }
@@ -65,7 +66,7 @@ public:
     TimetablePage* haftaSonuPage() const { return haftaSonu_; }
     BellScheduler& scheduler() { return scheduler_; }
     // The scheduler timer in force: tmrHaftaSonu on a weekend start, else tmrMain.
-    QTimer& activeSchedulerTimer() { return day_.weekend ? tmrHaftaSonu_ : tmrMain_; }
+    MinuteTimer& activeSchedulerTimer() { return day_.weekend ? tmrHaftaSonu_ : tmrMain_; }
 
     // Refreshes the selected page from the values in memory.
     void tabMain_Click();
@@ -89,6 +90,7 @@ private:
     void placeWindow();
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);
+    void showAddFileDialog(const QString& mode);
     void txtPrevInstance_Change();
     void Text1_Change();
     void Label5_Click();
@@ -127,6 +129,6 @@ private:
     QSlider* sldVol_ = nullptr;
     QPushButton* cmdDurdur_ = nullptr;
     QTimer tmrTime_;
-    QTimer tmrMain_;
-    QTimer tmrHaftaSonu_;
+    MinuteTimer tmrMain_;
+    MinuteTimer tmrHaftaSonu_;
 };

@@ -2,16 +2,11 @@
 
 #include "shell/Clock.h"
 #include "shell/StoredValues.h"
+#include "sound/Bells.h"
 #include "sound/Playback.h"
 #include "timetable/Timetable.h"
 
-#include <array>
-
 namespace {
-const std::array<QString, 3> kDescriptions{QStringLiteral("Öğrenci giriş zili"),
-                                           QStringLiteral("Öğretmen giriş zili"),
-                                           QStringLiteral("Çıkış zili")};
-
 qint64 minuteOf(const QDateTime& time) {
     return time.toSecsSinceEpoch() / 60;
 }
@@ -67,14 +62,10 @@ void BellScheduler::ring(int cell) {
     const auto kind = timetable::kindFromTag(tagOf(cell));
     if (!kind)
         return;
-    QString next;
-    if (values_.Anons[*kind] == QLatin1String("1"))
-        next = Playback::kAnonslar + QString::number(*kind) + QStringLiteral(".mp3");
-    if (*kind == timetable::StudentEntry && isFirstBell(cell) &&
-        values_.ZilIptal == QLatin1String("1"))
-        next.clear();
-    playback_.MPPlay(appPath_ + Playback::kMelodiler + values_.Zil[*kind], next,
-                     values_.Sesx[7 + *kind], kDescriptions[*kind], false);
+    const bool quietFirstBell = *kind == timetable::StudentEntry && isFirstBell(cell) &&
+                                values_.ZilIptal == QLatin1String("1");
+    bells::ring(playback_, values_, appPath_, *kind, values_.Zil[*kind],
+                bells::scheduledText(*kind), quietFirstBell);
     if (*kind == timetable::Exit) {
         const int b = timetable::breakOfExitCell(cell);
         playback_.setMusicOn(values_.MusicT[b] == 1 && values_.Aktif == 1);

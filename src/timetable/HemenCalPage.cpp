@@ -1,6 +1,7 @@
 #include "timetable/HemenCalPage.h"
 
 #include "shell/StoredValues.h"
+#include "shell/ValueConversion.h"
 #include "sound/VolumeBoxes.h"
 #include "timetable/PageParts.h"
 #include "tray/ProgramIcon.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace pageparts;
 
@@ -25,8 +27,10 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
     heading(this, item("Label3", 1), QStringLiteral(" Zili Çal"), {60, 0, 4320, 240});
     const QString bells[3] = {QStringLiteral("Öğrenci Zili"), QStringLiteral("Öğretmen Zili"),
                               QStringLiteral("Çıkış Zili")};
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         cmdZil_[k] = button(this, item("cmdZil", k), bells[k], {60 + 1440 * k, 300, 1380, 375});
+        connect(cmdZil_[k], &QPushButton::clicked, this, [this, k] { cmdZil_Click(k); });
+    }
 
     // The three ceremonial rows: heading, play, delay, cancel, volume.
     const struct {
@@ -47,6 +51,16 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
         cmdMarsIptal_[k] = button(this, item("cmdMarsIptal", k), QStringLiteral("İptal"),
                                   {2520, top + 285, 720, 375});
         cmdMarsIptal_[k]->hide();
+        auto* timer = new QTimer(this);
+        timer->setObjectName(item("tmrMars", k));
+        timer->setInterval(1000);
+        timer->setTimerType(Qt::PreciseTimer);
+        tmrMars_[k] = timer;
+        connect(delay, &QComboBox::currentIndexChanged, this, [this, k] { cmbMars_Click(k); });
+        connect(cmdMars_[k], &QPushButton::clicked, this, [this, k] { cmdMars_Click(k); });
+        connect(cmdMarsIptal_[k], &QPushButton::clicked, this,
+                [this, k] { cmdMarsIptal_Click(k); });
+        connect(timer, &QTimer::timeout, this, [this, k] { tmrMars_Timer(k); });
         label(this, item("lblSes", 2 * k), QStringLiteral("Ses:"), {3300, top + 330, 390, 285});
         auto* volume = new QLineEdit(this);
         place(volume, QString(), {3690, top + 300, 420, 315});
@@ -79,4 +93,56 @@ void HemenCalPage::refresh() {
             context_.volumeBoxes.box(k)->setText(QString::number(context_.values.Sesx[k]));
         });
     }
+}
+
+void HemenCalPage::cmdZil_Click(int k) {
+    // A bell rung by hand always carries its announcement when that is on.
+    bells::ring(context_.playback, context_.values, context_.appPath, k, context_.values.Zil[k],
+                bells::buttonText(k));
+}
+
+// Runs also while filling: the refresh puts every list back on "Hemen".
+void HemenCalPage::cmbMars_Click(int k) {
+    const QString seconds = ceremonies::delayTagFor(cmbMars_[k]->currentText());
+    if (!seconds.isEmpty())
+        cmbMars_[k]->setProperty("Tag", seconds);
+}
+
+void HemenCalPage::cmdMars_Click(int k) {
+    const QString tag = cmbMars_[k]->property("Tag").toString();
+    const int seconds = static_cast<int>(conversion::leadingNumber(tag));
+    if (seconds <= 0) {
+        ceremonies::play(context_.playback, context_.values, context_.appPath, k);
+        return;
+    }
+    cmdMarsIptal_[k]->show();
+    cmdMarsIptal_[k]->setFocus();
+    cmdMars_[k]->setEnabled(false);
+    cmbMars_[k]->setEnabled(false);
+    countdowns_[k].start(seconds);
+    cmdMars_[k]->setText(QString::number(countdowns_[k].remaining()));
+    tmrMars_[k]->start();
+}
+
+void HemenCalPage::tmrMars_Timer(int k) {
+    const bool due = countdowns_[k].tick();
+    cmdMars_[k]->setText(QString::number(countdowns_[k].remaining()));
+    if (!due)
+        return;
+    endCountdown(k);
+    ceremonies::play(context_.playback, context_.values, context_.appPath, k);
+}
+
+// Ends the countdown only: a sound already playing goes on ("Durdur" stops it).
+void HemenCalPage::cmdMarsIptal_Click(int k) {
+    countdowns_[k].cancel();
+    endCountdown(k);
+}
+
+void HemenCalPage::endCountdown(int k) {
+    cmdMars_[k]->setEnabled(true);
+    cmbMars_[k]->setEnabled(true);
+    cmdMarsIptal_[k]->hide();
+    tmrMars_[k]->stop();
+    cmdMars_[k]->setText(QStringLiteral("Çal"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sound/Bells.h"
 #include "timetable/PageContext.h"
 
 #include <QWidget>
@@ -29,12 +30,23 @@ public:
 
     void refresh();
 
+    void cmdZil_Click(int k);
+    void cmbMars_Click(int k);
+    void cmdMars_Click(int k);
+    void tmrMars_Timer(int k);
+    void cmdMarsIptal_Click(int k);
+    QTimer* tmrMars(int k) const { return tmrMars_.at(k); }
+
 private:
+    void endCountdown(int k);
+
     PageContext context_;
     std::array<QPushButton*, 3> cmdZil_{};
     std::array<QPushButton*, 3> cmdMars_{};
     std::array<QComboBox*, 3> cmbMars_{};
     std::array<QPushButton*, 3> cmdMarsIptal_{};
+    std::array<QTimer*, 3> tmrMars_{};
+    std::array<ceremonies::Countdown, 3> countdowns_{};
     QLineEdit* Text1_ = nullptr;
     QWidget* link_ = nullptr;
 };

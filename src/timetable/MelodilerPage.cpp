@@ -1,7 +1,9 @@
 #include "timetable/MelodilerPage.h"
 
+#include "shell/SettingsStore.h"
 #include "shell/StoredValues.h"
 #include "shell/ValueConversion.h"
+#include "sound/Bells.h"
 #include "sound/Playback.h"
 #include "sound/SongFolder.h"
 #include "sound/VolumeBoxes.h"
@@ -49,11 +51,16 @@ MelodilerPage::MelodilerPage(const PageContext& context, QWidget* parent)
         context_.volumeBoxes.attach(4 + k, announcementVolume);
         announcementPercent_[k] =
             label(this, item("lblSes", 30 + k), QStringLiteral("%"), {3600, top + 780, 240, 285});
+
+        connect(list, &QComboBox::activated, this, [this, k] { cmbZil_Click(k); });
+        connect(cmdDinle_[k], &QPushButton::clicked, this, [this, k] { cmdDinle_Click(k); });
+        connect(chkAnons_[k], &QCheckBox::clicked, this, [this, k] { chkAnons_Click(k); });
     }
     chkZilIptal_ =
         check(this, QStringLiteral("chkZilIptal"),
               QStringLiteral("1. zil sıra için olduğundan anons yapma"), {60, 4560, 4320, 285});
     chkZilIptal_->setChecked(true);
+    connect(chkZilIptal_, &QCheckBox::clicked, this, &MelodilerPage::chkZilIptal_Click);
 }
 
 void MelodilerPage::enableAnnouncementVolume(int k, bool enabled) {
@@ -97,4 +104,43 @@ void MelodilerPage::refresh() {
         whileFilling(context_.filling,
                      [&] { context_.volumeBoxes.box(i)->setText(QString::number(v.Sesx[i])); });
     }
+}
+
+void MelodilerPage::cmbZil_Click(int k) {
+    if (context_.filling)
+        return;
+    const QString text = cmbZil_[k]->currentText();
+    if (text == kAddMelody) {
+        if (context_.showAddFileDialog)
+            context_.showAddFileDialog(QStringLiteral("Melodiler"));
+        // Refills the three lists and puts each back on its stored melody.
+        if (context_.refreshPage)
+            context_.refreshPage();
+        return;
+    }
+    context_.store.save(settings::zil(k), text);
+    context_.values.Zil[k] = text;
+}
+
+// Plays the melody now shown in the list, before it is chosen.
+void MelodilerPage::cmdDinle_Click(int k) {
+    bells::ring(context_.playback, context_.values, context_.appPath, k, cmbZil_[k]->currentText(),
+                bells::buttonText(k));
+}
+
+void MelodilerPage::chkAnons_Click(int k) {
+    if (context_.filling)
+        return;
+    context_.values.Anons[k] =
+        chkAnons_[k]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    context_.store.save(settings::anons(k), context_.values.Anons[k]);
+    enableAnnouncementVolume(k, chkAnons_[k]->isChecked());
+}
+
+void MelodilerPage::chkZilIptal_Click() {
+    if (context_.filling)
+        return;
+    context_.values.ZilIptal =
+        chkZilIptal_->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    context_.store.save(settings::zilIptal(), context_.values.ZilIptal);
 }

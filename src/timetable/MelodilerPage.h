@@ -29,6 +29,11 @@ public:
     // Greys an announcement's volume box and its two labels while it is off.
     void enableAnnouncementVolume(int k, bool enabled);
 
+    void cmbZil_Click(int k);
+    void cmdDinle_Click(int k);
+    void chkAnons_Click(int k);
+    void chkZilIptal_Click();
+
 private:
     PageContext context_;
     std::array<QComboBox*, 3> cmbZil_{};

@@ -2,6 +2,7 @@
 
 #include "shell/SettingsStore.h"
 #include "shell/StoredValues.h"
+#include "sound/Playback.h"
 #include "sound/VolumeBoxes.h"
 #include "timetable/PageParts.h"
 #include "timetable/Timetable.h"
@@ -62,6 +63,12 @@ MuzikPage::MuzikPage(const PageContext& context, QWidget* parent)
                          QStringLiteral("NOT: Şarkılar rastgele seçilip çalınmaktadır."),
                          {60, 3900, 4320, 480});
     note->setWordWrap(true);
+    connect(cmdMusicNow_, &QPushButton::clicked, this,
+            [this] { context_.playback.RandomPlayMusic(); });
+    connect(cmdYeniSarki_, &QPushButton::clicked, this, [this] {
+        if (context_.showAddFileDialog)
+            context_.showAddFileDialog(QStringLiteral("Müzik"));
+    });
 
     for (QCheckBox* box : chkTenefus_)
         switched_.push_back(box);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Playback;
 class SettingsStore;
 class VolumeBoxes;
@@ -16,6 +18,10 @@ struct PageContext {
     VolumeBoxes& volumeBoxes;
     bool& filling;
     const QString& appPath;
+    // Shows the add-file dialog in mode "Melodiler" or "Müzik" and waits for it.
+    std::function<void(const QString& mode)> showAddFileDialog;
+    // Refreshes the page now selected (tabMain_Click).
+    std::function<void()> refreshPage;
 };
 
 // Sets `filling` around one write into a control.

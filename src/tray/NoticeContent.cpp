@@ -12,7 +12,7 @@ NoticeContent noticeContent(const QString& mode, const QString& appPath) {
                           QStringLiteral("/Melodiler") + kNewLine +
                           QStringLiteral("klasörüne kopyalayıp 'Tamam'a basın. ");
         content.folderToOpen = appPath + QStringLiteral("/Melodiler/");
-    } else if (mode == QLatin1String("Müzik")) {
+    } else if (mode == QStringLiteral("Müzik")) {
         content.message = QStringLiteral("Eklemek istediğiniz şarkıyı,") + kNewLine + appPath +
                           QStringLiteral("/Müzik") + kNewLine +
                           QStringLiteral("klasörüne kopyalayıp 'Tamam'a basın. ");
