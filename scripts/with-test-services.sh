@@ -13,8 +13,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/runtime" "$work/home" && chmod 700 "$work/runtime"
+mkdir -p "$work/runtime" "$work/home" "$work/config" && chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
+# Services started on the bus (xfconfd) keep their settings here, not in the user's.
+export XDG_CONFIG_HOME="$work/config"
 export VELMAR_TEST_SERVICES=1
 
 # X server and tray host.

@@ -1,11 +1,14 @@
 #include "shell/Clock.h"
+#include "shell/DesktopEventSounds.h"
 #include "shell/DialogRunner.h"
 #include "shell/Form1.h"
 #include "shell/QtDesktopShell.h"
 #include "shell/SettingsStore.h"
 #include "shell/Signalling.h"
+#include "shell/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
+#include "tray/frmSysTray.h"
 
 #include <QApplication>
 #include <QFile>
@@ -53,11 +56,17 @@ int main(int argc, char* argv[]) {
     QtDesktopShell shell;
     GstPlayer player;
     AlsaMixer mixer;
+    frmSysTray tray;
+    XdgAutostart autostart;
+    DesktopEventSounds eventSounds;
     Platform platform;
     platform.clock = &clock;
     platform.dialogs = &dialogs;
     platform.player = &player;
     platform.mixer = &mixer;
+    platform.tray = &tray;
+    platform.logonStart = &autostart;
+    platform.eventSounds = &eventSounds;
     platform.shell = &shell;
 
     SettingsStore store;

@@ -17,6 +17,7 @@
 #include "tray/ProgramIcon.h"
 #include "tray/TrayIcon.h"
 #include "tray/TrayTips.h"
+#include "tray/frmHakkinda.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -95,7 +96,7 @@ void Form1::buildControls() {
     Toolbar1_->setGeometry(px(QRect(60, 0, 4980, 390)));
     QAction* about = Toolbar1_->addAction(programIcon(), QStringLiteral("Hakkında"));
     about->setObjectName(QStringLiteral("Toolbar1_button"));
-    connect(about, &QAction::triggered, this, &Form1::aboutRequested);
+    connect(about, &QAction::triggered, this, &Form1::showAbout);
 
     tabMain_ = new QTabWidget(this);
     tabMain_->setObjectName(QStringLiteral("tabMain"));
@@ -192,8 +193,11 @@ bool Form1::Form_Load(const StartupContext& context) {
     signals_.listen(context.runtimeFolder, context.instanceNumber);
     store_.save(settings::hwnd(), QString::number(context.instanceNumber));
 
-    if (platform_.tray)
+    if (platform_.tray) {
+        platform_.tray->setCommands(
+            {[this] { showOnFirstTab(); }, [this] { showAbout(); }, [this] { quitProgram(); }});
         platform_.tray->addIcon();
+    }
 
     placeWindow();
 
@@ -267,6 +271,16 @@ void Form1::showNotice(const QString& mode, bool modal) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     notice_ = dialog;
     dialog->show();
+}
+
+void Form1::showAbout() {
+    if (!about_) {
+        about_ = new frmHakkinda(this, platform_.shell);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 void Form1::showAddFileDialog(const QString& mode) {
@@ -343,6 +357,8 @@ void Form1::quitProgram() {
     quitting_ = true;
     if (notice_)
         notice_->close();
+    if (about_)
+        about_->close();
     if (platform_.tray)
         platform_.tray->removeIcon();
     close();
@@ -419,4 +435,8 @@ void Form1::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // The clock label stops while the window is hidden.
     tmrTime_.stop();
+}
+
+frmHakkinda* Form1::aboutWindow() const {
+    return about_;
 }

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 class Form3;
+class frmHakkinda;
 class HemenCalPage;
 class MelodilerPage;
 class MuzikPage;
@@ -71,11 +72,11 @@ public:
     // Refreshes the selected page from the values in memory.
     void tabMain_Click();
 
+    frmHakkinda* aboutWindow() const;
+
 signals:
     // The program has ended; main() leaves the event loop on it.
     void ended();
-    // The toolbar's button: the About window.
-    void aboutRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,6 +98,7 @@ private:
     void tmrTime_Timer();
     void showOnFirstTab();
     void sldVol_Scroll();
+    void showAbout();
     void TrayAni(bool playing);
 
     Platform platform_;
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<InstanceLock> lock_;
     SignalServer signals_;
     QPointer<Form3> notice_;
+    QPointer<frmHakkinda> about_;
 
     QTabWidget* tabMain_ = nullptr;
     HemenCalPage* hemenCal_ = nullptr;

@@ -3,7 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QPixmap bellPixmap(int size, bool ringing) {
+QPixmap bellPixmap(int size, int swing) {
+    const bool ringing = swing != 0;
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -11,7 +12,7 @@ QPixmap bellPixmap(int size, bool ringing) {
     const double s = size;
     if (ringing) { // tilted, with sound waves beside it
         p.translate(0.5 * s, 0.1 * s);
-        p.rotate(-18);
+        p.rotate(18 * swing);
         p.translate(-0.5 * s, -0.1 * s);
     }
     p.setPen(QPen(QColor(90, 60, 0), std::max(1.0, s / 20.0)));
@@ -43,6 +44,6 @@ QIcon programIcon() {
 QIcon blinkFrame(int frame) {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48})
-        icon.addPixmap(bellPixmap(size, frame == 0));
+        icon.addPixmap(bellPixmap(size, frame == 0 ? -1 : 1));
     return icon;
 }

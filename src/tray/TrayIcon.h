@@ -2,10 +2,20 @@
 
 #include <QString>
 
+#include <functional>
+
+// What the tray's menu and mouse can ask of the program.
+struct TrayCommands {
+    std::function<void()> showMainWindow; // double click, "Ana Pencere"
+    std::function<void()> showAbout;      // "Hakkında"
+    std::function<void()> exitProgram;    // "Çıkış"
+};
+
 // The notification-area icon.
 class TrayIcon {
 public:
     virtual ~TrayIcon() = default;
+    virtual void setCommands(TrayCommands commands) = 0;
     virtual void addIcon() = 0;
     virtual void removeIcon() = 0;
     virtual void setTip(const QString& tip) = 0;

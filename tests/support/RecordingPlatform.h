@@ -47,6 +47,8 @@ public:
 class RecordingTray final : public TrayIcon {
 public:
     QStringList calls;
+    TrayCommands commands;
+    void setCommands(TrayCommands c) override { commands = std::move(c); }
     void addIcon() override { calls << QStringLiteral("add"); }
     void removeIcon() override { calls << QStringLiteral("remove"); }
     void setTip(const QString& tip) override { calls << QStringLiteral("tip:") + tip; }

@@ -1,0 +1,66 @@
+// GLib first: Qt defines "signals" as a macro, which GIO uses as a name.
+#include <gio/gio.h>
+
+#include "shell/DesktopEventSounds.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QFile>
+
+namespace {
+constexpr int kDbusTimeoutMs = 2000;
+}
+
+bool DesktopEventSounds::silenceGSettings() {
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    if (!source)
+        return false;
+    // Creating settings for a schema that is not installed aborts the process.
+    GSettingsSchema* schema =
+        g_settings_schema_source_lookup(source, "org.gnome.desktop.sound", TRUE);
+    if (!schema)
+        return false;
+    GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
+    bool changed = false;
+    for (const char* key : {"event-sounds", "input-feedback-sounds"}) {
+        if (g_settings_schema_has_key(schema, key))
+            changed = g_settings_set_boolean(settings, key, FALSE) || changed;
+    }
+    g_settings_sync();
+    g_object_unref(settings);
+    g_settings_schema_unref(schema);
+    return changed;
+}
+
+bool DesktopEventSounds::silenceXfconf() {
+    // Only an existing session bus: never start one at log-on just for this.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        !QFile::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")))
+        return false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const QString service = QStringLiteral("org.xfce.Xfconf");
+    const bool running = bus.interface()->isServiceRegistered(service);
+    const bool startable = bus.interface()->activatableServiceNames().value().contains(service);
+    if (!running && !startable)
+        return false;
+    QDBusInterface xfconf(service, QStringLiteral("/org/xfce/Xfconf"), service, bus);
+    xfconf.setTimeout(kDbusTimeoutMs);
+    bool all = true;
+    for (const char* property : {"/Net/EnableEventSounds", "/Net/EnableInputFeedbackSounds"}) {
+        const QDBusMessage reply =
+            xfconf.call(QStringLiteral("SetProperty"), QStringLiteral("xsettings"),
+                        QString::fromLatin1(property), QVariant::fromValue(QDBusVariant(false)));
+        all = all && reply.type() == QDBusMessage::ReplyMessage;
+    }
+    return all;
+}
+
+void DesktopEventSounds::silence() {
+    silenceGSettings();
+    silenceXfconf();
+}

@@ -1,0 +1,141 @@
+// The real tray icon under Xvfb with a tray host (trayer), driven by xdotool.
+#include "support/StartedForm.h"
+#include "tray/TrayTips.h"
+#include "tray/frmHakkinda.h"
+#include "tray/frmSysTray.h"
+
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+void xdotool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(5000);
+}
+void clickAt(QPoint at, const QString& button, int repeat = 1) {
+    QStringList args{QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                     QStringLiteral("click")};
+    if (repeat > 1)
+        args << QStringLiteral("--repeat") << QString::number(repeat) << QStringLiteral("--delay")
+             << QStringLiteral("80");
+    args << button;
+    xdotool(args);
+}
+QImage grabTray(const QRect& area) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .toImage();
+}
+} // namespace
+
+class TrayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            QTest::qWait(2000); // the tray host may still be starting
+            if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+                if (qEnvironmentVariableIsSet("VELMAR_TEST_SERVICES"))
+                    QFAIL("the test services should provide a tray");
+                QSKIP("no tray");
+            }
+        }
+    }
+
+    void frameCounterAndTips() {
+        QCOMPARE(frmSysTray::nextFrame(0), 1);
+        QCOMPARE(frmSysTray::nextFrame(1), 0);
+        QCOMPARE(traytips::idle(), QStringLiteral("Velmar Dorl   (Çalışıyor)"));
+        QCOMPARE(traytips::playing("Çıkış zili"),
+                 QStringLiteral("Velmar Dorl   (Çıkış zili çalıyor.)"));
+        QCOMPARE(traytips::playing(QString(80, QLatin1Char('x'))).size(), 63);
+    }
+
+    void iconBlinksWhilePlayingAndMenuEndsTheProgram() {
+        frmSysTray tray;
+        Started s(QStringLiteral("-systray"));
+        Platform platform = s.fakes.platform();
+        platform.tray = &tray;
+        Form1 form(platform, *s.store);
+        StartupContext c = s.context(QStringLiteral("-systray"), 4444);
+        c.runtimeFolder = s.folders.root(); // its own lock, next to the first form's
+        QVERIFY(form.Form_Load(c));
+        QVERIFY(!form.isVisible());
+        QTRY_VERIFY(tray.icon().geometry().isValid() && !tray.icon().geometry().isEmpty());
+        const QRect area = tray.icon().geometry();
+        QCOMPARE(tray.icon().toolTip(), traytips::idle());
+
+        form.playback().MPPlay(s.folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
+        QVERIFY(tray.animating());
+        QCOMPARE(tray.icon().toolTip(), QStringLiteral("Velmar Dorl   (Siren çalıyor.)"));
+        QTest::qWait(50);
+        const int before = tray.frame();
+        const QImage first = grabTray(area);
+        QTRY_VERIFY(tray.frame() != before);
+        QTest::qWait(100);
+        const QImage second = grabTray(area);
+        QVERIFY2(first != second, "the two frames look alike on screen");
+        s.fakes.player.finish();
+        QVERIFY(!tray.animating());
+        QCOMPARE(tray.icon().toolTip(), traytips::idle());
+
+        // A single left click does nothing; a double click shows the window.
+        clickAt(area.center(), QStringLiteral("1"));
+        QTest::qWait(400);
+        QVERIFY(!form.isVisible());
+        clickAt(area.center(), QStringLiteral("1"), 2);
+        QTRY_VERIFY(form.isVisible());
+        form.hide();
+
+        // The right button opens the menu; "Çıkış" ends the program.
+        QSignalSpy ended(&form, &Form1::ended);
+        clickAt(area.center(), QStringLiteral("3"));
+        QTRY_VERIFY(tray.menu()->isVisible());
+        QAction* exit = tray.menu()->findChild<QAction*>(QStringLiteral("exit"));
+        const QRect item = tray.menu()->actionGeometry(exit);
+        clickAt(tray.menu()->mapToGlobal(item.center()), QStringLiteral("1"));
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(form.Quitting());
+        QVERIFY(!tray.icon().isVisible());
+        QCOMPARE(s.fakes.mixer.wave, 10L * 6553); // the master level, not muted
+    }
+
+    void aboutWindowTextsAndPlacement() {
+        Started s(QStringLiteral("-systray"));
+        s.fakes.tray.commands.showAbout();
+        frmHakkinda* about = s.form->aboutWindow();
+        QVERIFY(about);
+        QTRY_VERIFY(about->isVisible());
+        QCOMPARE(about->windowTitle(), QStringLiteral("Velmar Dorl              version: 1.4"));
+        const QString features = about->findChild<QPlainTextEdit*>("Text1")->toPlainText();
+        QVERIFY(features.startsWith(QStringLiteral("ÖZELLİKLERİ:\n1. Sorunsuz çalışma")));
+        QVERIFY(features.contains(QStringLiteral("kapatarak \n     istenmeyen sesleri önleme\n")));
+        QVERIFY(features.endsWith(
+            QStringLiteral("9. Hafta sonu kursları için ayrı zaman çizelgesi\n")));
+        const QRect screen = about->screen()->geometry();
+        QTRY_VERIFY(qAbs(about->frameGeometry().center().x() - screen.center().x()) <= 2);
+
+        QLabel* link = about->findChild<QLabel*>("Label5_1");
+        emit link->linkActivated(link->text());
+        QCOMPARE(s.fakes.shell.opened.size(), 1);
+        QLabel* mainLink = s.form->findChild<QLabel*>("Label5_1");
+        emit mainLink->linkActivated(mainLink->text());
+        QCOMPARE(s.fakes.shell.opened.size(), 2);
+        QCOMPARE(s.fakes.shell.opened.at(0), s.fakes.shell.opened.at(1));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    // Without an X display (outside the test services) the checks are skipped.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TrayTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_tray.moc"
