@@ -44,7 +44,6 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
     if (!env.contains(QStringLiteral("DISPLAY")))
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess program;

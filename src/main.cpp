@@ -71,7 +71,9 @@ int main(int argc, char* argv[]) {
 
     SettingsStore store;
     Form1 form(platform, store);
-    QObject::connect(&form, &Form1::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit(), not quit(): it also ends a start-up box that is still open.
+    QObject::connect(
+        &form, &Form1::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 
     StartupContext context;
     context.appPath = QCoreApplication::applicationDirPath();
@@ -79,7 +81,7 @@ int main(int argc, char* argv[]) {
     context.arguments = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     context.runtimeFolder = signalling::runtimeFolder();
     context.instanceNumber = ::getpid();
-    if (!form.Form_Load(context))
+    if (!form.Form_Load(context) || form.hasEnded())
         return 0;
 
     if (qEnvironmentVariableIsSet("VELMAR_DORL_STARTUP_REPORT"))

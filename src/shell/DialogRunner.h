@@ -10,6 +10,7 @@ class DialogRunner {
 public:
     virtual ~DialogRunner() = default;
     virtual int runModal(QDialog& dialog) = 0;
+    // A plain OK box that does not wait.
     virtual void information(QWidget* parent, const QString& text) = 0;
 };
 

@@ -51,6 +51,8 @@ public:
     const QString& DayName() const { return day_.dayName; }
     bool weekendTable() const { return day_.weekend; }
     bool Quitting() const { return quitting_; }
+    // Told to end already, possibly while a start-up box was still open.
+    bool hasEnded() const { return ended_; }
     bool Filling() const { return filling_; }
     MinuteTimer& tmrMain() { return tmrMain_; }
     MinuteTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
