@@ -8,6 +8,7 @@ work=$(mktemp -d /tmp/velmar-services.XXXXXX)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    pkill -f "pulseaudio -n -F $work/pulse.pa" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -39,9 +40,17 @@ load-module module-native-protocol-unix
 load-module module-null-sink sink_name=velmar_null norewinds=1
 set-default-sink velmar_null
 PA
-HOME="$work/home" pulseaudio -n -F "$work/pulse.pa" --exit-idle-time=-1 --daemonize=no \
-    --system=false --disallow-exit >"$work/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+# Tests that restart the sound server between two bells call this.
+cat >"$work/restart-pulse" <<SH
+#!/usr/bin/env bash
+pkill -f "pulseaudio -n -F $work/pulse.pa"
+for _ in \$(seq 50); do pgrep -f "pulseaudio -n -F $work/pulse.pa" >/dev/null || break; sleep 0.1; done
+HOME="$work/home" setsid pulseaudio -n -F "$work/pulse.pa" --exit-idle-time=-1 --daemonize=no \\
+    --system=false --disallow-exit >>"$work/pulse.log" 2>&1 &
+for _ in \$(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+SH
+chmod +x "$work/restart-pulse"
+export VELMAR_RESTART_PULSE="$work/restart-pulse"
+"$work/restart-pulse"
 
 "$@"

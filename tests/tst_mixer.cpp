@@ -1,7 +1,9 @@
 // The real ALSA mixer against the PulseAudio server of the test services.
 #include "sound/AlsaMixer.h"
+#include "sound/GstPlayer.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -50,6 +52,28 @@ private slots:
 
         mixer.setWaveVolume(1000000); // kept within the bounds
         QCOMPARE(mixer.waveVolume(), 65536L);
+    }
+
+    void soundServerRestartedBetweenTwoBells() {
+        const QString restart = qEnvironmentVariable("VELMAR_RESTART_PULSE");
+        if (restart.isEmpty() || !soundServerRuns())
+            QSKIP("needs the test services' sound server");
+        AlsaMixer mixer;
+        GstPlayer player; // the desktop's own output, here the null sink
+        QSignalSpy finished(&player, &Player::finished);
+        const QString bell = QStringLiteral(VELMAR_SOUNDS) + "/Melodiler/Melodi 4.wav";
+        mixer.setWaveVolume(65536);
+        player.open(bell);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QVERIFY(finished.last().first().toBool());
+
+        QProcess::execute(restart, {});
+        QVERIFY(soundServerRuns());
+        mixer.setWaveVolume(32768);
+        QVERIFY2(sinkVolume().contains(QLatin1String("50%")), qPrintable(sinkVolume()));
+        player.open(bell);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
+        QVERIFY(finished.last().first().toBool());
     }
 
     void noServerMeansNoMixer() {

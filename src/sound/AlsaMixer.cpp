@@ -10,25 +10,50 @@ namespace {
 void quietErrors(const char*, int, const char*, int, const char*, ...) {}
 } // namespace
 
-AlsaMixer::AlsaMixer(const QByteArray& card) {
+AlsaMixer::AlsaMixer(const QByteArray& card) : card_(card) {
     snd_lib_error_set_handler(&quietErrors);
+    open();
+}
+
+AlsaMixer::~AlsaMixer() {
+    close();
+}
+
+bool AlsaMixer::open() {
     snd_mixer_t* handle = nullptr;
     if ((lastResult_ = snd_mixer_open(&handle, 0)) < 0)
-        return;
-    if ((lastResult_ = snd_mixer_attach(handle, card.constData())) < 0 ||
+        return false;
+    if ((lastResult_ = snd_mixer_attach(handle, card_.constData())) < 0 ||
         (lastResult_ = snd_mixer_selem_register(handle, nullptr, nullptr)) < 0 ||
         (lastResult_ = snd_mixer_load(handle)) < 0) {
         snd_mixer_close(handle);
-        return;
+        return false;
     }
     handle_ = handle;
     master_ = find("Master");
     pcm_ = find("PCM");
+    return true;
 }
 
-AlsaMixer::~AlsaMixer() {
+void AlsaMixer::close() {
     if (handle_)
         snd_mixer_close(handle_);
+    handle_ = nullptr;
+    master_ = {};
+    pcm_ = {};
+}
+
+// Keeps the bounds found at the start: the levels worked out from them stay valid.
+bool AlsaMixer::reopen() {
+    const Control master = master_;
+    const Control pcm = pcm_;
+    close();
+    if (!open()) {
+        master_ = {nullptr, master.min, master.max};
+        pcm_ = {nullptr, pcm.min, pcm.max};
+        return false;
+    }
+    return true;
 }
 
 AlsaMixer::Control AlsaMixer::find(const char* name) {
@@ -50,19 +75,31 @@ AlsaMixer::Control AlsaMixer::find(const char* name) {
     return control;
 }
 
-long AlsaMixer::get(const Control& control) {
-    if (!handle_ || !control.element)
-        return 0;
-    snd_mixer_handle_events(handle_); // pick up changes made by others
-    long value = 0;
-    lastResult_ =
-        snd_mixer_selem_get_playback_volume(control.element, SND_MIXER_SCHN_FRONT_LEFT, &value);
-    return lastResult_ < 0 ? 0 : value;
+long AlsaMixer::get(Control AlsaMixer::*control) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!handle_ || !(this->*control).element)
+            return 0;
+        long value = 0;
+        if (snd_mixer_handle_events(handle_) >= 0 && // pick up changes made by others
+            (lastResult_ = snd_mixer_selem_get_playback_volume(
+                 (this->*control).element, SND_MIXER_SCHN_FRONT_LEFT, &value)) >= 0)
+            return value;
+        if (attempt == 0 && !reopen())
+            return 0;
+    }
+    return 0;
 }
 
-void AlsaMixer::set(const Control& control, long level) {
-    if (!handle_ || !control.element)
-        return;
-    lastResult_ = snd_mixer_selem_set_playback_volume_all(
-        control.element, std::clamp(level, control.min, control.max));
+void AlsaMixer::set(Control AlsaMixer::*control, long level) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Control& c = this->*control;
+        if (!handle_ || !c.element)
+            return;
+        if (snd_mixer_handle_events(handle_) >= 0 &&
+            (lastResult_ = snd_mixer_selem_set_playback_volume_all(
+                 c.element, std::clamp(level, c.min, c.max))) >= 0)
+            return;
+        if (attempt == 0 && !reopen())
+            return;
+    }
 }

@@ -13,6 +13,8 @@ typedef struct _snd_mixer_elem snd_mixer_elem_t;
 class AlsaMixer final : public Mixer {
 public:
     explicit AlsaMixer(const QByteArray& card = "default");
+    // A sound server that was restarted leaves the old handle dead: a failed
+    // call opens the mixer afresh once and tries again.
     ~AlsaMixer() override;
     AlsaMixer(const AlsaMixer&) = delete;
     AlsaMixer& operator=(const AlsaMixer&) = delete;
@@ -22,10 +24,10 @@ public:
     long maxWaveVolume() const override { return master_.max; }
     long minWavInVolume() const override { return pcm_.min; }
     long maxWavInVolume() const override { return pcm_.max; }
-    long waveVolume() override { return get(master_); }
-    long waveInVolume() override { return get(pcm_); }
-    void setWaveVolume(long level) override { set(master_, level); }
-    void setWaveInVolume(long level) override { set(pcm_, level); }
+    long waveVolume() override { return get(&AlsaMixer::master_); }
+    long waveInVolume() override { return get(&AlsaMixer::pcm_); }
+    void setWaveVolume(long level) override { set(&AlsaMixer::master_, level); }
+    void setWaveInVolume(long level) override { set(&AlsaMixer::pcm_, level); }
     int lastResult() const override { return lastResult_; }
 
 private:
@@ -34,10 +36,14 @@ private:
         long min = 0;
         long max = 0;
     };
+    bool open();
+    void close();
+    bool reopen();
     Control find(const char* name);
-    long get(const Control& control);
-    void set(const Control& control, long level);
+    long get(Control AlsaMixer::*control);
+    void set(Control AlsaMixer::*control, long level);
 
+    QByteArray card_;
     snd_mixer_t* handle_ = nullptr;
     Control master_;
     Control pcm_;
