@@ -205,10 +205,8 @@ private slots:
         platform.player = &player;
         SettingsStore store;
         Form1 form(platform, store);
-        StartupContext c;
+        StartupContext c = contextFor(folders, 9);
         c.appPath = QStringLiteral(VELMAR_SOUNDS);
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = 9;
         QVERIFY(form.Form_Load(c));
         QSignalSpy ends(&player, &Player::finished);
         form.hemenCalPage()->cmdZil(0)->click();

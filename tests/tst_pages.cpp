@@ -141,10 +141,7 @@ private slots:
         RecordingPlatform fakes;
         SettingsStore store;
         Form1 form(fakes.platform(), store);
-        StartupContext c;
-        c.appPath = folders.app();
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = 7;
+        const StartupContext c = contextFor(folders, 7);
         QVERIFY(form.Form_Load(c));
         form.tabMain()->setCurrentIndex(3);
         MuzikPage* page = form.muzikPage();

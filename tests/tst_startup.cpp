@@ -151,10 +151,7 @@ private slots:
         RecordingPlatform fakes;
         SettingsStore store;
         Form1 form(fakes.platform(), store);
-        StartupContext c;
-        c.appPath = folders.app();
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = 2000;
+        const StartupContext c = contextFor(folders, 2000);
         QVERIFY(!form.Form_Load(c));
         QVERIFY(form.Quitting());
         QCOMPARE(fakes.dialogs.modals.size(), size_t(1));
@@ -190,10 +187,7 @@ private slots:
         RecordingPlatform fakes;
         SettingsStore store;
         Form1 form(fakes.platform(), store);
-        StartupContext c;
-        c.appPath = folders.app();
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = 3000;
+        const StartupContext c = contextFor(folders, 3000);
         QVERIFY(form.Form_Load(c));
         QCOMPARE(form.values().Zil[0], QStringLiteral("Melodi 5.wav"));
         QFile kept(store.brokenCopyPath());

@@ -100,10 +100,7 @@ private slots:
         RecordingPlatform fakes;
         SettingsStore store;
         Form1 form(fakes.platform(), store);
-        StartupContext c;
-        c.appPath = folders.app();
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = 5;
+        const StartupContext c = contextFor(folders, 5);
         QVERIFY(form.Form_Load(c));
         QCOMPARE(form.sldVol()->value(), 7);
         QVERIFY(folders.settingsBytes().contains("MasterVolume=7"));
@@ -116,10 +113,7 @@ private slots:
         fakes.mixer.waveMax = 0;
         SettingsStore store;
         Form1 form(fakes.platform(), store);
-        StartupContext c;
-        c.appPath = folders.app();
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = 6;
+        const StartupContext c = contextFor(folders, 6);
         QVERIFY(form.Form_Load(c));
         QCOMPARE(fakes.dialogs.messages, QStringList{"No mixer found!"});
     }

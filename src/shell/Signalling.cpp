@@ -19,6 +19,8 @@ constexpr int kIdleTimeoutMs = 2000;
 const char kAck[] = "1\n";
 
 void drop(QLocalSocket* socket) {
+    if (!socket)
+        return;
     socket->abort();
     socket->deleteLater();
 }
@@ -106,12 +108,15 @@ bool SignalServer::listen(const QString& folder, qint64 number) {
 
 void SignalServer::acceptPending() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        if (openConnections_ >= kMaxConnections || !peerIsSameUser(socket->socketDescriptor())) {
+        if (!peerIsSameUser(socket->socketDescriptor())) {
             drop(socket);
             continue;
         }
-        ++openConnections_;
-        connect(socket, &QObject::destroyed, this, [this] { --openConnections_; });
+        // Senders that hang on never keep a new one out: the oldest goes.
+        open_.removeAll(nullptr);
+        while (open_.size() >= kMaxConnections)
+            drop(open_.takeFirst());
+        open_.append(socket);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         // A sender that connects and says nothing is dropped after a while.

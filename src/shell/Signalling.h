@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -65,5 +67,6 @@ private:
     void readFrom(QLocalSocket* socket);
 
     QLocalServer* server_;
-    int openConnections_ = 0;
+    // Open connections, oldest first; a new sender pushes out the oldest.
+    QList<QPointer<QLocalSocket>> open_;
 };

@@ -13,6 +13,18 @@ inline const QDateTime kMonday(QDate(2026, 12, 7), QTime(9, 0));
 inline const QDateTime kSaturday(QDate(2026, 12, 12), QTime(9, 0));
 inline const QDateTime kSunday(QDate(2026, 12, 13), QTime(9, 0));
 
+// The start-up context of a program in `folders`, published as `number`.
+inline StartupContext contextFor(const TestFolders& folders, qint64 number,
+                                 const QString& arguments = {}) {
+    StartupContext c;
+    c.appPath = folders.app();
+    c.programPath = folders.app() + QStringLiteral("/velmar-dorl");
+    c.arguments = arguments;
+    c.runtimeFolder = folders.runtime();
+    c.instanceNumber = number;
+    return c;
+}
+
 // One started main window against fresh folders and recording services.
 struct Started {
     TestFolders folders;
@@ -29,13 +41,7 @@ struct Started {
         running = form->Form_Load(context(arguments, number));
     }
     StartupContext context(const QString& arguments, qint64 number) const {
-        StartupContext c;
-        c.appPath = folders.app();
-        c.programPath = folders.app() + QStringLiteral("/velmar-dorl");
-        c.arguments = arguments;
-        c.runtimeFolder = folders.runtime();
-        c.instanceNumber = number;
-        return c;
+        return contextFor(folders, number, arguments);
     }
     Form3* modelessNotice() const { return form->findChild<Form3*>(); }
 };

@@ -1,0 +1,81 @@
+// A thousand broken settings files at start-up: random bytes, cut-off files,
+// text that is almost INI. The program starts, loads what it can, writes its
+// handle, and never loses the user's file.
+#include "support/StartedForm.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+QByteArray goodFile() {
+    QByteArray ini = "[Genel]\nhwnd=12\n[Saatler]\n";
+    for (int i = 0; i < 72; ++i)
+        ini += "timex%28" + QByteArray::number(i) + "%29=0" + QByteArray::number(i % 10) + ":1" +
+               QByteArray::number(i % 6) + "\n";
+    ini += "[M%FCzik]\nAktif=1\n[Ses]\nMasterVolume=3\nSesx%289%29=55\n";
+    return ini;
+}
+
+QByteArray brokenFile(QRandomGenerator& random, int kind) {
+    const QByteArray good = goodFile();
+    switch (kind % 4) {
+    case 0: { // random bytes
+        QByteArray bytes(random.bounded(1, 4096), '\0');
+        for (char& c : bytes)
+            c = char(random.bounded(256));
+        return bytes;
+    }
+    case 1: // cut off anywhere
+        return good.left(random.bounded(good.size()));
+    case 2: { // a good file with bytes flipped
+        QByteArray bytes = good;
+        for (int i = 0; i < 10; ++i)
+            bytes[random.bounded(bytes.size())] = char(random.bounded(256));
+        return bytes;
+    }
+    default: { // INI-like text of odd shape
+        QByteArray text;
+        const char* pieces[] = {
+            "[",  "]",  "=",         "\n", "Saatler",     "timex%280%29", "Ses", "%",
+            "\\", "\"", "@Variant(", ";",  "Sesx%289%29", "99999999999",  "-1",  " "};
+        for (int i = random.bounded(200); i > 0; --i)
+            text += pieces[random.bounded(16)];
+        return text;
+    }
+    }
+}
+} // namespace
+
+class BadSettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void thousandBrokenFilesAtStartUp() {
+        QRandomGenerator random(20261207);
+        int broken = 0;
+        for (int n = 0; n < 1000; ++n) {
+            TestFolders folders;
+            const QByteArray bytes = brokenFile(random, n);
+            folders.writeSettings(bytes);
+            RecordingPlatform fakes;
+            SettingsStore store;
+            Form1 form(fakes.platform(), store);
+            const StartupContext c = contextFor(folders, 100 + n);
+            QVERIFY2(form.Form_Load(c), qPrintable(QString::number(n)));
+            for (const QString& cell : form.values().timex)
+                QCOMPARE(cell.size(), 5);
+            QCOMPARE(store.get(settings::hwnd()), QString::number(100 + n));
+            // Whatever could not be read as a whole is kept aside as it was.
+            if (store.foundBroken()) {
+                ++broken;
+                QFile kept(store.brokenCopyPath());
+                QVERIFY(kept.open(QIODevice::ReadOnly));
+                QCOMPARE(kept.readAll(), bytes);
+            }
+        }
+        qInfo("%d of 1000 files could not be read as a whole and were kept aside", broken);
+        QVERIFY(broken > 0);
+    }
+};
+
+QTEST_MAIN(BadSettingsTest)
+#include "tst_badsettings.moc"

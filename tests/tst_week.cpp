@@ -1,0 +1,158 @@
+// The assembled main window with the real player (into a fakesink, unsynced)
+// and the real settings file, driven by a fake clock: a week of school days,
+// and a clock that is stepped back, forward and across midnight.
+#include "sound/GstPlayer.h"
+#include "support/CountingPlayer.h"
+#include "support/StartedForm.h"
+#include "timetable/Timetable.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+namespace {
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+} // namespace
+
+// One program start on `day` at `start`, playing the built-in sounds.
+struct Day {
+    TestFolders& folders;
+    RecordingPlatform fakes;
+    GstPlayer gst{QStringLiteral("fakesink sync=false")};
+    CountingPlayer player{gst, [this] { return fakes.clock.now().toString("yyyy-MM-dd HH:mm"); }};
+    SettingsStore store;
+    std::unique_ptr<Form1> form;
+    bool loaded = false;
+
+    Day(TestFolders& f, const QDateTime& start) : folders(f) {
+        fakes.clock.set(start);
+        Platform platform = fakes.platform();
+        platform.player = &player;
+        form = std::make_unique<Form1>(platform, store);
+        StartupContext c = contextFor(folders, 77);
+        c.appPath = QStringLiteral(VELMAR_SOUNDS);
+        loaded = form->Form_Load(c);
+    }
+    // The scheduler's timer fires at `time`.
+    void passAt(const QDateTime& time) {
+        fakes.clock.set(time);
+        emit form->activeSchedulerTimer().timeout();
+        settle();
+    }
+    // Lets the player run: until idle, or a moment while music goes on.
+    void settle() {
+        QElapsedTimer t;
+        t.start();
+        while (form->playback().playing() && t.elapsed() < 5)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    QStringList melodiesAt() const {
+        QStringList rings;
+        for (const auto& o : player.opened) {
+            if (o.path.contains(QLatin1String("/Melodiler/")))
+                rings << o.at;
+        }
+        return rings;
+    }
+};
+
+class WeekTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyBellOnceOnWeekdaysNoneAtTheWeekend() {
+        TestFolders folders;
+        QStringList expected;
+        for (int cell = 0; cell < timetable::kCellCount; ++cell) {
+            if (timetable::defaultCellText(cell) != timetable::kEmptyTime)
+                expected << timetable::defaultCellText(cell);
+        }
+        expected.sort();
+        QCOMPARE(expected.size(), 18);
+        for (int d = 0; d < 7; ++d) {
+            const QDate date = QDate(2026, 12, 7).addDays(d); // Monday to Sunday
+            Day day(folders, QDateTime(date, QTime(7, 30, 12)));
+            QVERIFY(day.loaded);
+            day.settle();
+            for (QDateTime t(date, QTime(7, 31)); t.time() < QTime(16, 0); t = t.addSecs(60))
+                day.passAt(t);
+            day.form->playback().cmdDurdur_Click();
+            QStringList rung = day.melodiesAt();
+            QStringList times;
+            for (const QString& at : rung) {
+                QVERIFY2(at.startsWith(date.toString("yyyy-MM-dd")), qPrintable(at));
+                times << at.right(5);
+            }
+            times.sort();
+            if (date.dayOfWeek() >= 6)
+                QVERIFY2(times.isEmpty(), qPrintable(times.join(' ')));
+            else
+                QCOMPARE(times, expected);
+        }
+    }
+
+    void memoryStaysFlatOverAWeekOfRunning() {
+        TestFolders folders;
+        const QDate monday(2026, 12, 7);
+        Day day(folders, QDateTime(monday, QTime(7, 30, 12)));
+        day.settle();
+        double afterWarmUp = 0; // the first days load decoders and caches once
+        for (int d = 0; d < 7; ++d) {
+            const QDate date = monday.addDays(d);
+            for (QDateTime t(date, QTime(7, 31)); t.time() < QTime(16, 0); t = t.addSecs(60))
+                day.passAt(t);
+            if (d == 1)
+                afterWarmUp = residentMb();
+        }
+        const double afterWeek = residentMb();
+        // A program started on Monday keeps the weekday table: 7 days of bells.
+        QCOMPARE(day.melodiesAt().size(), 7 * 18);
+        qInfo("resident memory after two days %.1f MB, after the week %.1f MB", afterWarmUp,
+              afterWeek);
+        QVERIFY2(afterWeek - afterWarmUp < 5, "memory grows from day to day");
+    }
+
+    void clockStepsNeverRingTwice() {
+        TestFolders folders;
+        const QDate monday(2026, 12, 7);
+        Day day(folders, QDateTime(monday, QTime(9, 5, 30)));
+        day.settle();
+        day.passAt(QDateTime(monday, QTime(9, 10, 0)));
+        day.passAt(QDateTime(monday, QTime(9, 9, 40))); // back 30 s just after the bell
+        day.passAt(QDateTime(monday, QTime(9, 10, 0)));
+        day.passAt(QDateTime(monday, QTime(9, 11, 0)));
+        QCOMPARE(day.melodiesAt(), QStringList{"2026-12-07 09:10"});
+
+        day.passAt(QDateTime(monday, QTime(9, 17, 0)));
+        day.passAt(QDateTime(monday, QTime(9, 22, 0))); // forward five minutes over 09:20
+        QCOMPARE(day.melodiesAt().size(), 2);
+        QCOMPARE(day.melodiesAt().last(), QStringLiteral("2026-12-07 09:22"));
+        day.passAt(QDateTime(monday, QTime(9, 23, 0)));
+        day.passAt(QDateTime(monday, QTime(9, 25, 0))); // 09:24 skipped: 09:25 rings in time
+        QCOMPARE(day.melodiesAt().size(), 3);
+        QCOMPARE(day.melodiesAt().last(), QStringLiteral("2026-12-07 09:25"));
+    }
+
+    void acrossMidnight() {
+        TestFolders folders;
+        folders.writeSettings("[Saatler]\ntimex%280%29=00:00\n");
+        const QDate sunday(2026, 12, 6); // started on Sunday: the weekend table stays
+        Day day(folders, QDateTime(sunday, QTime(23, 58, 10)));
+        day.store.save(settings::timex(36), QStringLiteral("00:00"));
+        day.form->values().timex[36] = QStringLiteral("00:00");
+        day.passAt(QDateTime(sunday, QTime(23, 59)));
+        day.passAt(QDateTime(sunday.addDays(1), QTime(0, 0)));
+        day.passAt(QDateTime(sunday.addDays(1), QTime(0, 0, 30)));
+        day.passAt(QDateTime(sunday.addDays(1), QTime(0, 1)));
+        QCOMPARE(day.melodiesAt(), QStringList{"2026-12-07 00:00"});
+    }
+};
+
+QTEST_MAIN(WeekTest)
+#include "tst_week.moc"
