@@ -66,10 +66,10 @@ frmHakkinda::frmHakkinda(QWidget* mainWindow, DesktopShell* shell)
     Text2_->setReadOnly(true);
     Text2_->setGeometry(twips::toPixels(QRect(240, 3660, 6120, 315), logicalDpiY()));
 
-    label(this, "Label2_0", QStringLiteral("Güncelleştirmeler için"), {240, 4080, 1620, 285});
+    label(this, "Label2_0", QStringLiteral("Güncelleştirmeler için"), {240, 4080, 2160, 285});
     QLabel* link = label(this, "Label5_1",
                          QStringLiteral("<a href=\"%1\">%1</a>").arg(aboutinfo::kUpdateAddress),
-                         {1860, 4080, 3600, 285});
+                         {2400, 4080, 4080, 285});
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     connect(link, &QLabel::linkActivated, this, &frmHakkinda::Label5_Click);
     label(this, "Label2_1", QStringLiteral("adresini ziyaret ediniz."), {240, 4365, 3000, 285});
