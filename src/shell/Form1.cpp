@@ -51,9 +51,8 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
       playback_(*platform.player, masterLevel_, values_, *platform.clock),
       volumeBoxes_(values_, store_, playback_, filling_),
       scheduler_(values_, playback_, *platform.clock),
-      tmrMain_([this] { return BellScheduler::msToNextMinute(platform_.clock->now().time()); }),
-      tmrHaftaSonu_(
-          [this] { return BellScheduler::msToNextMinute(platform_.clock->now().time()); }) {
+      tmrMain_([this] { return msToNextMinute(); }),
+      tmrHaftaSonu_([this] { return msToNextMinute(); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
     setWindowIcon(programIcon());
@@ -311,6 +310,10 @@ void Form1::tabMain_Click() {
         break;
     }
     update();
+}
+
+int Form1::msToNextMinute() const {
+    return BellScheduler::msToNextMinute(platform_.clock->now().time());
 }
 
 void Form1::schedulerPass(int table) {

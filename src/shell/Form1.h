@@ -46,18 +46,14 @@ public:
 
     const StoredValues& values() const { return values_; }
     StoredValues& values() { return values_; }
-    SettingsStore& store() { return store_; }
-    const QString& AppPath() const { return appPath_; }
     const QString& DayName() const { return day_.dayName; }
     bool weekendTable() const { return day_.weekend; }
     bool Quitting() const { return quitting_; }
     // Told to end already, possibly while a start-up box was still open.
     bool hasEnded() const { return ended_; }
-    bool Filling() const { return filling_; }
     MinuteTimer& tmrMain() { return tmrMain_; }
     MinuteTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
     QTimer& tmrTime() { return tmrTime_; }
-    MasterLevel& masterLevel() { return masterLevel_; }
     Playback& playback() { return playback_; }
     VolumeBoxes& volumeBoxes() { return volumeBoxes_; }
     QSlider* sldVol() const { return sldVol_; }
@@ -67,7 +63,6 @@ public:
     MelodilerPage* melodilerPage() const { return melodiler_; }
     MuzikPage* muzikPage() const { return muzik_; }
     TimetablePage* haftaSonuPage() const { return haftaSonu_; }
-    BellScheduler& scheduler() { return scheduler_; }
     // The scheduler timer in force: tmrHaftaSonu on a weekend start, else tmrMain.
     MinuteTimer& activeSchedulerTimer() { return day_.weekend ? tmrHaftaSonu_ : tmrMain_; }
 
@@ -90,6 +85,7 @@ private:
     void buildControls();
     void buildPages();
     void schedulerPass(int table);
+    int msToNextMinute() const;
     void placeWindow();
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);

@@ -75,10 +75,6 @@ QString SettingsStore::get(const settings::Setting& setting) const {
     return get(setting.section, setting.key, setting.defaultValue);
 }
 
-bool SettingsStore::contains(const QString& section, const QString& key) const {
-    return settings_->contains(fullKey(section, key));
-}
-
 bool SettingsStore::save(const QString& section, const QString& key, const QString& value) {
     if (broken_ && brokenCopy_.isEmpty()) {
         keepBrokenCopy();

@@ -25,7 +25,6 @@ public:
 
     QString get(const QString& section, const QString& key, const QString& fallback) const;
     QString get(const settings::Setting& setting) const;
-    bool contains(const QString& section, const QString& key) const;
 
     // False when the value could not be made durable; the caller carries on.
     bool save(const QString& section, const QString& key, const QString& value);

@@ -17,9 +17,7 @@ public:
     void mute();
 
     long waveMin() const { return waveMin_; }
-    long waveInMin() const { return waveInMin_; }
     long waveStep() const { return waveStep_; }
-    long waveInStep() const { return waveInStep_; }
 
     static long levelFor(const QString& masterVolume, long step, long min);
 

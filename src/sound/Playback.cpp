@@ -68,15 +68,16 @@ void Playback::MP_EndOfStream(bool ok) {
 }
 
 bool Playback::RandomPlayMusic() {
-    musicList_ = listSongs(appPath_ + kMuzik);
+    // The folder is listed afresh for every song: added files count at once.
+    const QStringList songs = listSongs(appPath_ + kMuzik);
     std::mt19937 generator(static_cast<std::mt19937::result_type>(clock_.now().toMSecsSinceEpoch() ^
                                                                   std::random_device{}()));
     const float r = std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
-    const int count = static_cast<int>(musicList_.size());
+    const int count = static_cast<int>(songs.size());
     if (count == 0)
         return false;
     const int pick = std::min(pickIndex(count, r), count);
-    const QString name = musicList_.at(pick - 1);
+    const QString name = songs.at(pick - 1);
     MPPlay(appPath_ + kMuzik + name, QString(), values_.Sesx[3], QStringLiteral("Müzik: ") + name,
            true);
     return true;

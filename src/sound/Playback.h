@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -50,7 +49,6 @@ public:
     // The scheduler marks an exit bell for break music right after starting it.
     void setMusicOn(bool on) { musicOn_ = on; }
     const QString& queued() const { return nextSong_; }
-    const QStringList& musicList() const { return musicList_; }
 
 signals:
     void infoChanged(const QString& info);
@@ -71,7 +69,6 @@ private:
     QString appPath_;
     QString nextSong_;
     QString info_;
-    QStringList musicList_;
     bool stopEnabled_ = false;
     bool musicOn_ = false;
     bool playingSong_ = false;
