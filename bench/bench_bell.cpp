@@ -1,6 +1,7 @@
 // Lateness of a bell's first audio buffer at the sink after the minute
 // boundary, with the real clock, the real scheduler and timer, and the real
 // player, over consecutive minutes whose cells are set to ring.
+#include "BenchSupport.h"
 #include "shell/Clock.h"
 #include "shell/StoredValues.h"
 #include "sound/GstPlayer.h"
@@ -14,34 +15,17 @@
 #include <QProcess>
 #include <QTimer>
 
-#include <gst/gst.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <vector>
-
-namespace {
-std::atomic<qint64> firstBufferMs{-1};
-
-GstPadProbeReturn onBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
-    qint64 expected = -1;
-    firstBufferMs.compare_exchange_strong(expected, QDateTime::currentMSecsSinceEpoch());
-    return GST_PAD_PROBE_OK;
-}
-} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int minutes = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-    const bool server = pactl.waitForFinished(3000) && pactl.exitCode() == 0;
+    const bool server = soundServerRuns();
     GstPlayer player(server ? QStringLiteral("pulsesink name=out")
                             : QStringLiteral("fakesink name=out sync=true"));
-    GstElement* out = gst_bin_get_by_name(GST_BIN(player.audioSink()), "out");
-    GstPad* pad = gst_element_get_static_pad(out, "sink");
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, onBuffer, nullptr, nullptr);
+    FirstBufferProbe probe(player);
 
     SystemClock clock;
     StoredValues values;
@@ -66,12 +50,12 @@ int main(int argc, char* argv[]) {
     QObject::connect(&timer, &MinuteTimer::timeout, [&] { timer.start(scheduler.pass(0)); });
     QObject::connect(&playback, &Playback::trayAni, [&](bool playing) {
         if (playing)
-            firstBufferMs = -1;
+            probe.arm();
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (firstBufferMs >= boundary) {
-            lateness.push_back(firstBufferMs - boundary);
+        if (probe.wallMs() >= boundary) {
+            lateness.push_back(probe.wallMs() - boundary);
             boundary += 60000;
             if (static_cast<int>(lateness.size()) >= minutes)
                 app.quit();
@@ -89,7 +73,5 @@ int main(int argc, char* argv[]) {
     std::printf("bell-lateness-median-ms %lld\nbell-lateness-worst-ms %lld\n",
                 static_cast<long long>(sorted[sorted.size() / 2]),
                 static_cast<long long>(sorted.back()));
-    gst_object_unref(pad);
-    gst_object_unref(out);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Time from a break song's end of stream to the next song's first buffer at
 // the sink, with 10 and with 2,000 files in the music folder.
+#include "BenchSupport.h"
 #include "shell/Clock.h"
 #include "shell/StoredValues.h"
 #include "sound/GstPlayer.h"
@@ -13,24 +14,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gst/gst.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
 namespace {
-std::atomic<qint64> firstBufferNs{-1};
-QElapsedTimer since;
-
-GstPadProbeReturn onBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
-    qint64 expected = -1;
-    firstBufferNs.compare_exchange_strong(expected, since.nsecsElapsed());
-    return GST_PAD_PROBE_OK;
-}
-
 // A 0.3 s tone as a 16-bit mono wav.
 void writeSong(const QString& path) {
     const int rate = 22050;
@@ -60,13 +49,12 @@ std::vector<double> measure(int files, int songs) {
                     music + QStringLiteral("/song%1.wav").arg(i));
 
     GstPlayer player(QStringLiteral("fakesink name=out sync=true"));
-    GstElement* out = gst_bin_get_by_name(GST_BIN(player.audioSink()), "out");
-    GstPad* pad = gst_element_get_static_pad(out, "sink");
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, onBuffer, nullptr, nullptr);
+    FirstBufferProbe probe(player);
+    bool waiting = false;
     // Connected before Playback's own handler, which starts the next song.
     QObject::connect(&player, &Player::finished, [&] {
-        firstBufferNs = -1;
-        since.restart();
+        probe.arm();
+        waiting = true;
     });
     SystemClock clock;
     StoredValues values;
@@ -82,15 +70,13 @@ std::vector<double> measure(int files, int songs) {
     total.start();
     while (seen < songs && total.elapsed() < songs * 2000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        if (since.isValid() && firstBufferNs >= 0) {
-            gaps.push_back(firstBufferNs / 1e6);
-            since.invalidate();
+        if (waiting && probe.seen()) {
+            gaps.push_back(probe.msSinceArm());
+            waiting = false;
             ++seen;
         }
     }
     playback.cmdDurdur_Click();
-    gst_object_unref(pad);
-    gst_object_unref(out);
     return gaps;
 }
 } // namespace

@@ -1,6 +1,7 @@
 // Latency from MPPlay to the first audio buffer at the sink, per format,
 // first play and repeats; and resident memory over 1,000 plays back to back.
 // Plays into PulseAudio when a server answers, else into a synchronised fakesink.
+#include "BenchSupport.h"
 #include "shell/Clock.h"
 #include "shell/StoredValues.h"
 #include "sound/GstPlayer.h"
@@ -13,49 +14,22 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <gst/gst.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <vector>
 
 namespace {
-std::atomic<qint64> firstBufferNs{-1};
-QElapsedTimer since;
-
-GstPadProbeReturn onBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
-    qint64 expected = -1;
-    firstBufferNs.compare_exchange_strong(expected, since.nsecsElapsed());
-    return GST_PAD_PROBE_OK;
-}
-
-double rssMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-bool soundServerRuns() {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-    return pactl.waitForFinished(3000) && pactl.exitCode() == 0;
-}
-
 // Starts the file through MPPlay from idle, as a bell does, and waits for its
 // first buffer at the sink.
-double playOnce(Playback& playback, const QString& file) {
+double playOnce(Playback& playback, FirstBufferProbe& probe, const QString& file) {
     playback.cmdDurdur_Click(); // the old stream's last buffers must not count
-    firstBufferNs = -1;
-    since.restart();
+    probe.arm();
+    QElapsedTimer waited;
+    waited.start();
     playback.MPPlay(file, QString(), 80, QStringLiteral("bench"), false);
-    while (firstBufferNs < 0 && since.elapsed() < 5000)
+    while (!probe.seen() && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    return firstBufferNs < 0 ? -1 : firstBufferNs / 1e6;
+    return probe.msSinceArm();
 }
 } // namespace
 
@@ -66,9 +40,7 @@ int main(int argc, char* argv[]) {
     const QString sink = server ? QStringLiteral("pulsesink name=out")
                                 : QStringLiteral("fakesink name=out sync=true");
     GstPlayer player(sink);
-    GstElement* out = gst_bin_get_by_name(GST_BIN(player.audioSink()), "out");
-    GstPad* pad = gst_element_get_static_pad(out, "sink");
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, onBuffer, nullptr, nullptr);
+    FirstBufferProbe probe(player);
 
     SystemClock clock;
     StoredValues values;
@@ -81,10 +53,10 @@ int main(int argc, char* argv[]) {
                                                      {"mp3", sounds + "/Melodiler/Melodi 2.mp3"},
                                                      {"midi", sounds + "/Melodiler/Melodi 3.mid"}};
     for (const auto& [format, file] : files) {
-        const double first = playOnce(playback, file);
+        const double first = playOnce(playback, probe, file);
         std::vector<double> repeats;
         for (int i = 0; i < 20; ++i)
-            repeats.push_back(playOnce(playback, file));
+            repeats.push_back(playOnce(playback, probe, file));
         std::sort(repeats.begin(), repeats.end());
         std::printf("%-6s %12.1f %14.1f %14.1f\n", format, first, repeats[10], repeats.back());
     }
@@ -92,16 +64,14 @@ int main(int argc, char* argv[]) {
 
     const QString wav = sounds + "/Melodiler/Melodi 4.wav";
     for (int i = 0; i < 100; ++i)
-        playOnce(playback, wav);
-    const double before = rssMb();
+        playOnce(playback, probe, wav);
+    const double before = residentMb();
     for (int i = 1; i <= 1000; ++i) {
-        playOnce(playback, i % 2 ? wav : sounds + "/Melodiler/Melodi 2.mp3");
+        playOnce(playback, probe, i % 2 ? wav : sounds + "/Melodiler/Melodi 2.mp3");
         if (i % 250 == 0)
             std::printf("resident memory after %4d more plays: %.1f MB (after warm-up %.1f MB)\n",
-                        i, rssMb(), before);
+                        i, residentMb(), before);
     }
     playback.cmdDurdur_Click();
-    gst_object_unref(pad);
-    gst_object_unref(out);
     return 0;
 }
