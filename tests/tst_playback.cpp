@@ -2,21 +2,13 @@
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/SongFolder.h"
-#include "support/RecordingPlatform.h"
-#include "support/TestFolders.h"
+#include "support/PlaybackRig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 // The playback state machine against a recording player and mixer.
-struct Rig {
-    TestFolders folders;
-    FakeClock clock;
-    FakePlayer player;
-    RecordingMixer mixer;
-    MasterLevel master{&mixer};
-    StoredValues values;
-    Playback playback{player, master, values, clock};
+struct Rig : PlaybackRig {
     QStringList tray; // "play" / "stop" with the info shown at that moment
 
     Rig() {
@@ -24,12 +16,10 @@ struct Rig {
         values.Sesx = {70, 70, 70, 10, 50, 50, 50, 80, 80, 80};
         master.setUp();
         mixer.sets.clear();
-        playback.setAppPath(folders.app());
         QObject::connect(&playback, &Playback::trayAni, [this](bool on) {
             tray << (on ? QStringLiteral("play:") + playback.info() : QStringLiteral("stop"));
         });
     }
-    QString app(const QString& relative) const { return folders.app() + relative; }
     void addSongs(const QStringList& names) const {
         QDir().mkpath(app(QStringLiteral("/Müzik")));
         for (const QString& name : names) {

@@ -2,6 +2,7 @@
 #include "shell/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
+#include "support/PlaybackRig.h"
 #include "support/StartedForm.h"
 #include "timetable/BellScheduler.h"
 
@@ -15,20 +16,12 @@ QDateTime at(const char* hhmmss, QDate day = QDate(2026, 12, 7)) {
 } // namespace
 
 // Scheduler passes with the default timetable, a fake clock and a recording player.
-struct SchedulerRig {
-    TestFolders folders;
-    FakeClock clock;
-    FakePlayer player;
-    RecordingMixer mixer;
-    MasterLevel master{&mixer};
-    StoredValues values;
-    Playback playback{player, master, values, clock};
+struct SchedulerRig : PlaybackRig {
     BellScheduler scheduler{values, playback, clock};
 
     SchedulerRig() {
         SettingsStore store;
         GetRegistry(store, values);
-        playback.setAppPath(folders.app());
         scheduler.setAppPath(folders.app());
     }
     int passAt(const char* time, int table = 0) {

@@ -19,6 +19,13 @@ private:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("caret");
     }
+    // The row's expected text and caret.
+    static void expect(const Edit& edit) {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QCOMPARE(edit.text, text);
+        QCOMPARE(edit.caret, caret);
+    }
     static void row(int s, int l, const char* text, int caret) {
         QTest::addRow("s%d l%d", s, l) << s << l << QString::fromLatin1(text) << caret;
     }
@@ -49,11 +56,7 @@ private slots:
     void deleteTable() {
         QFETCH(int, s);
         QFETCH(int, l);
-        QFETCH(QString, text);
-        QFETCH(int, caret);
-        const Edit edit = deleteKey(QStringLiteral("12:34"), s, l);
-        QCOMPARE(edit.text, text);
-        QCOMPARE(edit.caret, caret);
+        expect(deleteKey(QStringLiteral("12:34"), s, l));
     }
 
     void backspaceTable_data() {
@@ -85,11 +88,7 @@ private slots:
     void backspaceTable() {
         QFETCH(int, s);
         QFETCH(int, l);
-        QFETCH(QString, text);
-        QFETCH(int, caret);
-        const Edit edit = backspaceKey(QStringLiteral("12:34"), s, l);
-        QCOMPARE(edit.text, text);
-        QCOMPARE(edit.caret, caret);
+        expect(backspaceKey(QStringLiteral("12:34"), s, l));
     }
 
     void digitTable_data() {
@@ -118,11 +117,7 @@ private slots:
     void digitTable() {
         QFETCH(int, s);
         QFETCH(int, l);
-        QFETCH(QString, text);
-        QFETCH(int, caret);
-        const Edit edit = digitKey(QStringLiteral("12:34"), s, l, QLatin1Char('9'));
-        QCOMPARE(edit.text, text);
-        QCOMPARE(edit.caret, caret);
+        expect(digitKey(QStringLiteral("12:34"), s, l, QLatin1Char('9')));
     }
 
     void typingATimeStoresEachStepAndMovesOn() {
