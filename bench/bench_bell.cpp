@@ -2,8 +2,8 @@
 // boundary, with the real clock, the real scheduler and timer, and the real
 // player, over consecutive minutes whose cells are set to ring.
 #include "BenchSupport.h"
-#include "shell/Clock.h"
-#include "shell/StoredValues.h"
+#include "platform/Clock.h"
+#include "platform/StoredValues.h"
 #include "sound/GstPlayer.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"

@@ -1,9 +1,9 @@
 // Lateness of scheduler passes after the minute boundary with the real clock
 // and the scheduler's timer re-armed each pass, and the cost of one keystroke in a
 // time cell including its settings write.
-#include "shell/Clock.h"
-#include "shell/SettingsStore.h"
-#include "shell/StoredValues.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/Player.h"

@@ -1,4 +1,4 @@
-#include "shell/StoredValues.h"
+#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/SongFolder.h"

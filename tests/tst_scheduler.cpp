@@ -1,5 +1,5 @@
-#include "shell/SettingsStore.h"
-#include "shell/StoredValues.h"
+#include "platform/SettingsStore.h"
+#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "support/PlaybackRig.h"

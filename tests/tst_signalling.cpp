@@ -1,4 +1,4 @@
-#include "shell/Signalling.h"
+#include "platform/Signalling.h"
 #include "support/AsyncSend.h"
 #include "support/TestFolders.h"
 

@@ -1,5 +1,5 @@
-#include "shell/Form1.h"
-#include "shell/SettingsStore.h"
+#include "app/Form1.h"
+#include "platform/SettingsStore.h"
 #include "support/AsyncSend.h"
 #include "support/RecordingPlatform.h"
 #include "support/StartedForm.h"

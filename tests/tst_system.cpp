@@ -1,6 +1,6 @@
 // Log-on start entry and the desktop's event sounds.
-#include "shell/DesktopEventSounds.h"
-#include "shell/XdgAutostart.h"
+#include "platform/DesktopEventSounds.h"
+#include "platform/XdgAutostart.h"
 #include "support/StartedForm.h"
 
 #include <QProcess>

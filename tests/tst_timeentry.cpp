@@ -1,4 +1,4 @@
-#include "shell/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "support/StartedForm.h"
 #include "timetable/TimeCell.h"
 #include "timetable/TimeEntry.h"

@@ -1,6 +1,6 @@
 #include "sound/Bells.h"
 
-#include "shell/StoredValues.h"
+#include "platform/StoredValues.h"
 #include "sound/Playback.h"
 
 #include <array>

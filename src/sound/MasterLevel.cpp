@@ -1,6 +1,6 @@
 #include "sound/MasterLevel.h"
 
-#include "shell/ValueConversion.h"
+#include "platform/ValueConversion.h"
 #include "sound/Mixer.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "sound/Playback.h"
 
-#include "shell/Clock.h"
-#include "shell/StoredValues.h"
+#include "platform/Clock.h"
+#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Player.h"
 #include "sound/SongFolder.h"

@@ -1,8 +1,8 @@
 #include "sound/VolumeBoxes.h"
 
-#include "shell/SettingsStore.h"
-#include "shell/StoredValues.h"
-#include "shell/ValueConversion.h"
+#include "platform/SettingsStore.h"
+#include "platform/StoredValues.h"
+#include "platform/ValueConversion.h"
 #include "sound/Playback.h"
 
 #include <QEvent>

@@ -1,10 +1,10 @@
 #include "timetable/BellScheduler.h"
 
-#include "shell/Clock.h"
-#include "shell/StoredValues.h"
+#include "platform/Clock.h"
+#include "platform/StoredValues.h"
+#include "platform/Timetable.h"
 #include "sound/Bells.h"
 #include "sound/Playback.h"
-#include "timetable/Timetable.h"
 
 namespace {
 qint64 minuteOf(const QDateTime& time) {

@@ -1,7 +1,7 @@
 #include "timetable/HemenCalPage.h"
 
-#include "shell/StoredValues.h"
-#include "shell/ValueConversion.h"
+#include "platform/StoredValues.h"
+#include "platform/ValueConversion.h"
 #include "sound/VolumeBoxes.h"
 #include "timetable/PageParts.h"
 #include "tray/ProgramIcon.h"

@@ -1,8 +1,8 @@
 #include "timetable/MelodilerPage.h"
 
-#include "shell/SettingsStore.h"
-#include "shell/StoredValues.h"
-#include "shell/ValueConversion.h"
+#include "platform/SettingsStore.h"
+#include "platform/StoredValues.h"
+#include "platform/ValueConversion.h"
 #include "sound/Bells.h"
 #include "sound/Playback.h"
 #include "sound/SongFolder.h"

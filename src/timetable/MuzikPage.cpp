@@ -1,11 +1,11 @@
 #include "timetable/MuzikPage.h"
 
-#include "shell/SettingsStore.h"
-#include "shell/StoredValues.h"
+#include "platform/SettingsStore.h"
+#include "platform/StoredValues.h"
+#include "platform/Timetable.h"
 #include "sound/Playback.h"
 #include "sound/VolumeBoxes.h"
 #include "timetable/PageParts.h"
-#include "timetable/Timetable.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "timetable/PageParts.h"
 
-#include "shell/Twips.h"
+#include "platform/Twips.h"
 
 #include <QCheckBox>
 #include <QLabel>

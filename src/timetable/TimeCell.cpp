@@ -1,7 +1,7 @@
 #include "timetable/TimeCell.h"
 
+#include "platform/Timetable.h"
 #include "timetable/TimeEntry.h"
-#include "timetable/Timetable.h"
 
 #include <QKeyEvent>
 

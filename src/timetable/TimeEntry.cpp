@@ -1,6 +1,6 @@
 #include "timetable/TimeEntry.h"
 
-#include "timetable/Timetable.h"
+#include "platform/Timetable.h"
 
 namespace timeentry {
 

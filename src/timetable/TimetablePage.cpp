@@ -1,11 +1,11 @@
 #include "timetable/TimetablePage.h"
 
-#include "shell/SettingsStore.h"
-#include "shell/StoredValues.h"
-#include "shell/ValueConversion.h"
+#include "platform/SettingsStore.h"
+#include "platform/StoredValues.h"
+#include "platform/Timetable.h"
+#include "platform/ValueConversion.h"
 #include "timetable/PageParts.h"
 #include "timetable/TimeCell.h"
-#include "timetable/Timetable.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #include "tray/Form3.h"
 
-#include "shell/SystemIntegration.h"
-#include "shell/Twips.h"
+#include "platform/SystemIntegration.h"
+#include "platform/Twips.h"
 #include "tray/NoticeContent.h"
 
 #include <QGuiApplication>

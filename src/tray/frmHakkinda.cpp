@@ -1,7 +1,7 @@
 #include "tray/frmHakkinda.h"
 
-#include "shell/SystemIntegration.h"
-#include "shell/Twips.h"
+#include "platform/SystemIntegration.h"
+#include "platform/Twips.h"
 #include "tray/AboutInfo.h"
 #include "tray/ProgramIcon.h"
 

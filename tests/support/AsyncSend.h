@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Signalling.h"
+#include "platform/Signalling.h"
 
 #include <chrono>
 #include <future>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Clock.h"
+#include "platform/Clock.h"
 
 // A clock that stands still until the test moves it.
 class FakeClock final : public Clock {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/StoredValues.h"
+#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "support/RecordingPlatform.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/DialogRunner.h"
-#include "shell/Platform.h"
-#include "shell/SystemIntegration.h"
+#include "app/Platform.h"
+#include "platform/DialogRunner.h"
+#include "platform/SystemIntegration.h"
 #include "sound/Mixer.h"
 #include "support/FakeClock.h"
 #include "support/FakePlayer.h"

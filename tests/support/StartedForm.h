@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/Form1.h"
-#include "shell/SettingsStore.h"
+#include "app/Form1.h"
+#include "platform/SettingsStore.h"
 #include "support/RecordingPlatform.h"
 #include "support/TestFolders.h"
 #include "tray/Form3.h"

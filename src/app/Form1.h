@@ -1,13 +1,13 @@
 #pragma once
 
-#include "shell/DayChoice.h"
-#include "shell/Platform.h"
-#include "shell/Signalling.h"
-#include "shell/StoredValues.h"
+#include "app/Platform.h"
+#include "platform/Signalling.h"
+#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/VolumeBoxes.h"
 #include "timetable/BellScheduler.h"
+#include "timetable/DayChoice.h"
 #include "timetable/MinuteTimer.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SystemIntegration.h"
+#include "platform/SystemIntegration.h"
 
 // Switches off the desktop's event and input-feedback sounds for the user:
 // GNOME's org.gnome.desktop.sound through GSettings where that schema is

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SystemIntegration.h"
+#include "platform/SystemIntegration.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // GLib first: Qt defines "signals" as a macro, which GIO uses as a name.
 #include <gio/gio.h>
 
-#include "shell/DesktopEventSounds.h"
+#include "platform/DesktopEventSounds.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

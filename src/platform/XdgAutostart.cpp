@@ -1,4 +1,4 @@
-#include "shell/XdgAutostart.h"
+#include "platform/XdgAutostart.h"
 
 #include <QDir>
 #include <QFile>

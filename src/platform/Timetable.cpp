@@ -1,4 +1,4 @@
-#include "timetable/Timetable.h"
+#include "platform/Timetable.h"
 
 #include <array>
 

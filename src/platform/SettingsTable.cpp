@@ -1,6 +1,6 @@
-#include "shell/SettingsTable.h"
+#include "platform/SettingsTable.h"
 
-#include "timetable/Timetable.h"
+#include "platform/Timetable.h"
 
 #include <QDir>
 

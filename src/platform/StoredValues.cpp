@@ -1,7 +1,7 @@
-#include "shell/StoredValues.h"
+#include "platform/StoredValues.h"
 
-#include "shell/SettingsStore.h"
-#include "shell/ValueConversion.h"
+#include "platform/SettingsStore.h"
+#include "platform/ValueConversion.h"
 
 StoredValues::StoredValues() {
     timex.fill(QString(5, QLatin1Char(' ')));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SettingsTable.h"
+#include "platform/SettingsTable.h"
 
 #include <QString>
 

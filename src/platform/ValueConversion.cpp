@@ -1,4 +1,4 @@
-#include "shell/ValueConversion.h"
+#include "platform/ValueConversion.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "timetable/Timetable.h"
+#include "platform/Timetable.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "shell/DayChoice.h"
+#include "timetable/DayChoice.h"
 
-#include "shell/ValueConversion.h"
+#include "platform/ValueConversion.h"
 
 #include <array>
 

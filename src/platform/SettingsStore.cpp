@@ -1,4 +1,4 @@
-#include "shell/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/DialogRunner.h"
+#include "platform/DialogRunner.h"
 
 #include <QDialog>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "shell/QtDesktopShell.h"
+#include "platform/QtDesktopShell.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "shell/Signalling.h"
+#include "platform/Signalling.h"
 
 #include <QDir>
 #include <QLocalServer>
