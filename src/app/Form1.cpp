@@ -10,7 +10,6 @@
 #include "timetable/HemenCalPage.h"
 #include "timetable/MelodilerPage.h"
 #include "timetable/MuzikPage.h"
-#include "timetable/TimeCell.h"
 #include "timetable/TimetablePage.h"
 #include "tray/AboutInfo.h"
 #include "tray/Form3.h"
@@ -163,11 +162,6 @@ void Form1::buildPages() {
         pages[i]->setProperty("key", QString::fromUtf8(kPages[i].key));
         tabMain_->addTab(pages[i], QString::fromUtf8(kPages[i].caption));
     }
-    scheduler_.setTagSource([this](int cell) {
-        TimetablePage* page = cell < timetable::kCellsPerTable ? saatler_ : haftaSonu_;
-        TimeCell* box = page->cell(cell);
-        return box ? box->property("Tag").toString() : QString();
-    });
 
     QLineEdit* text1 = hemenCal_->Text1();
     text1->setText(aboutinfo::kContactAddress);

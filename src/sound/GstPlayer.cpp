@@ -42,19 +42,23 @@ GstPlayer::GstPlayer(const QString& audioSink, QObject* parent) : Player(parent)
     if (!playbin_)
         return; // no GStreamer base plugins: every file fails like a broken one
     g_object_set(playbin_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
-    if (!audioSink.isEmpty()) {
-        GError* error = nullptr;
-        GstElement* sink =
-            gst_parse_bin_from_description(audioSink.toUtf8().constData(), TRUE, &error);
-        if (sink)
-            g_object_set(playbin_, "audio-sink", sink, nullptr);
-        if (error)
-            g_error_free(error);
-    }
+    // The sink carries its own volume element. Otherwise playbin makes a new
+    // one for every sound when the sink has no volume (alsasink, fakesink),
+    // and GStreamer 1.22.0 never frees it.
+    const QString sinkDescription =
+        QStringLiteral("volume name=level ! ") +
+        (audioSink.isEmpty() ? QStringLiteral("autoaudiosink") : audioSink);
+    GError* error = nullptr;
+    GstElement* sink =
+        gst_parse_bin_from_description(sinkDescription.toUtf8().constData(), TRUE, &error);
+    if (sink)
+        g_object_set(playbin_, "audio-sink", sink, nullptr);
+    if (error)
+        g_error_free(error);
     g_signal_connect(playbin_, "element-setup", G_CALLBACK(pinSoundFont), nullptr);
     GstBus* bus = gst_element_get_bus(playbin_);
-    busWatch_ =
-        gst_bus_add_watch(bus, reinterpret_cast<GstBusFunc>(&GstPlayer::onBusMessage), this);
+    gst_bus_set_sync_handler(
+        bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage), this, nullptr);
     gst_object_unref(bus);
 }
 
@@ -62,8 +66,9 @@ GstPlayer::~GstPlayer() {
     if (!playbin_)
         return;
     gst_element_set_state(playbin_, GST_STATE_NULL);
-    if (busWatch_)
-        g_source_remove(busWatch_);
+    GstBus* bus = gst_element_get_bus(playbin_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
     gst_object_unref(playbin_);
 }
 
@@ -77,16 +82,11 @@ GstElement* GstPlayer::audioSink() const {
 }
 
 void GstPlayer::halt() {
-    ++generation_;
     playing_ = false;
-    if (!playbin_)
-        return;
-    // Drop whatever the old stream already posted, then stop it for good.
-    GstBus* bus = gst_element_get_bus(playbin_);
-    gst_bus_set_flushing(bus, TRUE);
-    gst_element_set_state(playbin_, GST_STATE_NULL);
-    gst_bus_set_flushing(bus, FALSE);
-    gst_object_unref(bus);
+    if (playbin_)
+        gst_element_set_state(playbin_, GST_STATE_NULL); // joins the old stream's threads
+    // Counted after the old stream is down: whatever it reported carries the old number.
+    ++generation_;
 }
 
 void GstPlayer::open(const QString& path) {
@@ -94,7 +94,7 @@ void GstPlayer::open(const QString& path) {
     playing_ = true;
     const QFileInfo info(path);
     if (!playbin_ || !info.isFile() || !info.isReadable()) {
-        failLater();
+        finishLater(false);
         return;
     }
     gchar* uri =
@@ -102,19 +102,20 @@ void GstPlayer::open(const QString& path) {
     g_object_set(playbin_, "uri", uri, nullptr);
     g_free(uri);
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        failLater();
+        finishLater(false);
 }
 
-// Reported from the event loop, never from inside open().
-void GstPlayer::failLater() {
+// Reported from the event loop, never from inside open(), and only for the
+// file that is still playing. Safe from any thread.
+void GstPlayer::finishLater(bool ok) {
     const quint64 generation = generation_;
     QMetaObject::invokeMethod(
         this,
-        [this, generation] {
+        [this, generation, ok] {
             if (generation != generation_ || !playing_)
                 return;
             halt();
-            emit finished(false);
+            emit finished(ok);
         },
         Qt::QueuedConnection);
 }
@@ -135,24 +136,19 @@ void GstPlayer::setVolume(long hundredthsOfDb) {
         g_object_set(playbin_, "volume", std::pow(10.0, hundredthsOfDb / 2000.0), nullptr);
 }
 
+// Runs on whichever thread posted the message. Every message is dropped
+// here, and a dropped message is the handler's to free.
 int GstPlayer::onBusMessage(GstBus*, GstMessage* message, void* self) {
-    static_cast<GstPlayer*>(self)->handle(message);
-    return TRUE;
-}
-
-void GstPlayer::handle(GstMessage* message) {
-    if (!playing_)
-        return;
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS: // posted by playbin once every sink is done
-        halt();
-        emit finished(true);
+        static_cast<GstPlayer*>(self)->finishLater(true);
         break;
     case GST_MESSAGE_ERROR: // from any element: not a file we can play
-        halt();
-        emit finished(false);
+        static_cast<GstPlayer*>(self)->finishLater(false);
         break;
     default:
         break;
     }
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }

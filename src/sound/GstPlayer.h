@@ -4,13 +4,16 @@
 
 #include <QByteArray>
 
+#include <atomic>
+
 typedef struct _GstElement GstElement;
 typedef struct _GstBus GstBus;
 typedef struct _GstMessage GstMessage;
 
 // The player on GStreamer's playbin: wav and mp3 through the standard
-// plugins, MIDI through FluidSynth with a small General MIDI SoundFont. Bus
-// messages arrive on Qt's own (GLib) event loop, on the UI thread.
+// plugins, MIDI through FluidSynth with a small General MIDI SoundFont. The
+// end of a file is taken from the bus on GStreamer's own threads and handed
+// to the UI thread as a queued call, so it works under any Qt event loop.
 class GstPlayer final : public Player {
     Q_OBJECT
 public:
@@ -31,13 +34,13 @@ public:
 
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);
-    void handle(GstMessage* message);
     void halt();
-    void failLater();
+    void finishLater(bool ok);
 
     GstElement* playbin_ = nullptr;
-    unsigned busWatch_ = 0;
-    quint64 generation_ = 0; // guards against reports for replaced files
+    // Counts opened files; a report from an earlier one is dropped. Read on
+    // GStreamer's threads, so atomic.
+    std::atomic<quint64> generation_{0};
     bool playing_ = false;
     long volume_ = 0;
 };

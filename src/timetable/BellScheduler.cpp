@@ -25,10 +25,6 @@ int BellScheduler::msToNextMinute(const QTime& time) {
     return 60000 - (time.second() * 1000 + time.msec());
 }
 
-QString BellScheduler::tagOf(int cell) const {
-    return tagOf_ ? tagOf_(cell) : timetable::kindTag(timetable::kindOf(cell));
-}
-
 int BellScheduler::pass(int table) {
     const QDateTime now = clock_.now();
     const qint64 minute = minuteOf(now);
@@ -59,14 +55,12 @@ int BellScheduler::pass(int table) {
 }
 
 void BellScheduler::ring(int cell) {
-    const auto kind = timetable::kindFromTag(tagOf(cell));
-    if (!kind)
-        return;
-    const bool quietFirstBell = *kind == timetable::StudentEntry && isFirstBell(cell) &&
+    const int kind = timetable::kindOf(cell);
+    const bool quietFirstBell = kind == timetable::StudentEntry && isFirstBell(cell) &&
                                 values_.ZilIptal == QLatin1String("1");
-    bells::ring(playback_, values_, appPath_, *kind, values_.Zil[*kind],
-                bells::scheduledText(*kind), quietFirstBell);
-    if (*kind == timetable::Exit) {
+    bells::ring(playback_, values_, appPath_, kind, values_.Zil[kind], bells::scheduledText(kind),
+                quietFirstBell);
+    if (kind == timetable::Exit) {
         const int b = timetable::breakOfExitCell(cell);
         playback_.setMusicOn(values_.MusicT[b] == 1 && values_.Aktif == 1);
     }

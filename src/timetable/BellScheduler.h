@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QString>
 
-#include <functional>
 #include <set>
 
 class Clock;
@@ -23,8 +22,6 @@ public:
     BellScheduler(const StoredValues& values, Playback& playback, const Clock& clock);
 
     void setAppPath(const QString& appPath) { appPath_ = appPath; }
-    // The kind tag of a cell, as its time box carries it.
-    void setTagSource(std::function<QString(int cell)> tagOf) { tagOf_ = std::move(tagOf); }
 
     // Runs one pass over `table` (0 weekday, 1 weekend) and returns the
     // milliseconds from the clock's reading to the start of the next minute.
@@ -36,13 +33,10 @@ public:
     static int msToNextMinute(const QTime& time);
 
 private:
-    QString tagOf(int cell) const;
-
     const StoredValues& values_;
     Playback& playback_;
     const Clock& clock_;
     QString appPath_;
-    std::function<QString(int)> tagOf_;
     std::set<qint64> rung_[2]; // minutes (since the epoch) rung per table
     qint64 lastPassed_[2] = {-1, -1};
 };
