@@ -61,16 +61,41 @@ void deleteFiles(const QString& folder) {
     }
 }
 
+namespace {
+// A folder of the installation as it stands right now: a real folder (not a
+// link) whose resolved place is `installFolder` itself or directly in it.
+bool isOwnFolder(const QString& path, const QString& installFolder) {
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isDir())
+        return false;
+    const QString resolved = info.canonicalFilePath();
+    return resolved == installFolder || QFileInfo(resolved).absolutePath() == installFolder;
+}
+} // namespace
+
 bool run(const std::vector<Step>& steps, const QString& installFolder,
          const std::function<bool(double, const QString&)>& wait) {
+    // Worked out from the resolved place of the folder that holds the
+    // installation; the installation folder itself may be a link, and then
+    // only the link goes.
+    const QFileInfo given(QDir::cleanPath(installFolder));
+    const QString parent = QFileInfo(given.absolutePath()).canonicalFilePath();
+    if (parent.isEmpty() || given.fileName().isEmpty())
+        return true; // gone already: nothing of it to remove
+    const QString install = parent + QLatin1Char('/') + given.fileName();
     for (const Step& step : steps) {
-        const QString path = installFolder + step.path;
+        const QString path = install + step.path;
         switch (step.kind) {
         case Step::DeleteFiles:
-            deleteFiles(path);
+            // Checked again right before: a folder swapped for a link since is left alone.
+            if (isOwnFolder(path, install))
+                deleteFiles(path);
             break;
         case Step::RemoveFolder:
-            QDir().rmdir(path); // only an empty folder goes
+            if (QFileInfo(path).isSymLink())
+                QFile::remove(path); // the link goes, never what it points at
+            else if (isOwnFolder(path, install))
+                QDir().rmdir(path); // only an empty folder goes
             break;
         case Step::DeleteAutostart:
             QFile::remove(silpaths::autostartEntry());

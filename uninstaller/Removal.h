@@ -24,8 +24,10 @@ std::vector<Step> plan(int option);
 // points to, never into subfolders).
 void deleteFiles(const QString& folder);
 
-// Runs the steps on `installFolder`; `wait` shows a caption and waits, and
-// returns false when the user cancelled: the remaining steps are not done.
+// Runs the steps on `installFolder`, resolved once; a folder of it that is a
+// link is removed as a link, and nothing behind a link is listed or deleted.
+// `wait` shows a caption and waits, and returns false when the user
+// cancelled: the remaining steps are not done.
 bool run(const std::vector<Step>& steps, const QString& installFolder,
          const std::function<bool(double seconds, const QString& caption)>& wait);
 

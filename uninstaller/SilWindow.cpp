@@ -123,6 +123,8 @@ void SilWindow::cmdDevam_Click() {
         return;
 
     sendUninstall(silstore::read(QStringLiteral("hwnd"), QStringLiteral("0")));
+    if (askedProgramToClose)
+        askedProgramToClose();
     if (!Bekle(1, QStringLiteral("Açık pencereler kapatılıyor")))
         return;
 
@@ -142,4 +144,10 @@ void SilWindow::Command1_Click() {
     cancelled_ = true;
     hide();
     emit finished();
+}
+
+void SilWindow::reject() {
+    if (!cancelled_ && !done_)
+        Command1_Click();
+    QDialog::reject();
 }

@@ -21,6 +21,9 @@ public:
     std::function<void(const QString&)> showMessage;
     // How long the waits are; tests shorten them.
     double waitScale = 1.0;
+    // Called once the running program has been asked to close, before the
+    // wait for it; tests wait there for the program to be gone.
+    std::function<void()> askedProgramToClose;
 
     QRadioButton* optSil(int i) const { return options_[i]; }
     QPushButton* cmdDevam() const { return cmdDevam_; }
@@ -29,6 +32,9 @@ public:
 
     void cmdDevam_Click();
     void Command1_Click();
+
+    // Escape and the window's close button: the same as "İptal".
+    void reject() override;
 
 signals:
     void finished();
