@@ -136,16 +136,29 @@ private slots:
         r.player.finish(false);
         QVERIFY(r.idle());
 
-        // A good song in between starts the count again.
+        // A song that really played starts the count again.
         QVERIFY(r.playback.RandomPlayMusic());
         r.player.finish(false);
         r.player.finish(false);
+        r.clock.advanceMs(Playback::kShortestSongMs);
         r.player.finish(true);
         r.player.finish(false);
         r.player.finish(false);
         QVERIFY(!r.idle());
         r.player.finish(false);
         QVERIFY(r.idle());
+
+        // Empty songs "play" to their end at once: three of them, then rest.
+        // The announcement behind the exit bell is no song and changes no count.
+        r.ringExitBell();
+        r.playback.setMusicOn(true);
+        r.player.finish(); // melody
+        r.player.finish(); // announcement
+        const qsizetype before = r.player.opened().size();
+        for (int i = 0; i < Playback::kMaxSongFailures; ++i)
+            r.player.finish(true);
+        QVERIFY(r.idle());
+        QCOMPARE(r.player.opened().size(), before + Playback::kMaxSongFailures - 1);
     }
 
     void musicDueWithNothingToPlayGoesIdle() {

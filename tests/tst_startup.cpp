@@ -72,6 +72,22 @@ private slots:
         QVERIFY(!s.modelessNotice());
     }
 
+    void endedDuringTheWeekendNoticeSetsNothingUp() {
+        RecordingPlatform fakes;
+        fakes.clock.set(kSaturday);
+        TestFolders folders;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        // "Çıkış" from the tray while the notice is up.
+        fakes.dialogs.onModal = [&](QDialog&) { fakes.tray.commands.exitProgram(); };
+        QVERIFY(form.Form_Load(contextFor(folders, 1000)));
+        QVERIFY(form.hasEnded());
+        QVERIFY(!form.isVisible());
+        QVERIFY(fakes.mixer.sets.empty());
+        QVERIFY(fakes.logonStart.registered.isEmpty());
+        QCOMPARE(fakes.eventSounds.silenced, 0);
+    }
+
     void sundayWithSystrayShowsModelessNoticeInTheCorner() {
         Started s(QStringLiteral("-systray"), kSunday);
         QVERIFY(s.form->weekendTable());

@@ -202,6 +202,9 @@ bool Form1::Form_Load(const StartupContext& context) {
         } else {
             show();
             showNotice(day_.noticeMode, true);
+            // Told to end while the notice was up: nothing more is set up.
+            if (ended_)
+                return true;
         }
     }
 
@@ -222,6 +225,7 @@ bool Form1::Form_Load(const StartupContext& context) {
     if (!platform_.mixer || !platform_.mixer->opened())
         platform_.dialogs->information(this, QStringLiteral("No mixer found!"));
     masterLevel_.setUp();
+    levelsSetUp_ = true;
 
     if (const auto position = conversion::toInt16(values_.MasterVolume)) {
         filling_ = true;
@@ -350,7 +354,10 @@ void Form1::showOnFirstTab() {
 void Form1::quitProgram() {
     if (ended_)
         return;
-    masterLevel_.apply(values_.MasterVolume);
+    // Before start-up has set up the levels the computer was never muted,
+    // and the stored level is not known yet: the mixer is left as it is.
+    if (levelsSetUp_)
+        masterLevel_.apply(values_.MasterVolume);
     quitting_ = true;
     if (notice_)
         notice_->close();

@@ -111,6 +111,7 @@ private:
     bool filling_ = false;
     bool quitting_ = false;
     bool ended_ = false;
+    bool levelsSetUp_ = false; // the mixer was set up (and muted) by start-up
 
     std::unique_ptr<InstanceLock> lock_;
     SignalServer signals_;

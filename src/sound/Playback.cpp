@@ -33,9 +33,9 @@ void Playback::MPPlay(const QString& filename, const QString& nextSong, double v
     musicOn_ = music;
     MPSetVolume(vol);
     nextSong_ = nextSong;
-    playingSong_ = music && nextSong.isEmpty();
+    playingSong_ = false;
     if (!music)
-        songFailures_ = 0;
+        songFailures_ = 0; // a bell starts a new break
     player_.open(filename);
     setInfo(info);
     setStopEnabled(true);
@@ -48,8 +48,12 @@ void Playback::MPSetVolume(double vol) {
 }
 
 void Playback::MP_EndOfStream(bool ok) {
-    if (playingSong_)
-        songFailures_ = ok ? 0 : songFailures_ + 1;
+    if (playingSong_) {
+        // An empty or broken song ends at once; counted as failed, it cannot
+        // start one song after another for the whole break.
+        const bool played = ok && songStarted_.msecsTo(clock_.now()) >= kShortestSongMs;
+        songFailures_ = played ? 0 : songFailures_ + 1;
+    }
     if (!nextSong_.isEmpty()) {
         const QString next = nextSong_;
         const auto index = volumeIndexForQueued(next);
@@ -63,11 +67,16 @@ void Playback::MP_EndOfStream(bool ok) {
         return;
     }
     // Break music due but nothing playable in the folder: rest, muted.
-    if (!RandomPlayMusic())
+    if (!playRandomSong())
         goIdle();
 }
 
 bool Playback::RandomPlayMusic() {
+    songFailures_ = 0;
+    return playRandomSong();
+}
+
+bool Playback::playRandomSong() {
     // The folder is listed afresh for every song: added files count at once.
     const QStringList songs = listSongs(appPath_ + kMuzik);
     std::mt19937 generator(static_cast<std::mt19937::result_type>(clock_.now().toMSecsSinceEpoch() ^
@@ -80,6 +89,8 @@ bool Playback::RandomPlayMusic() {
     const QString name = songs.at(pick - 1);
     MPPlay(appPath_ + kMuzik + name, QString(), values_.Sesx[3], QStringLiteral("Müzik: ") + name,
            true);
+    playingSong_ = true;
+    songStarted_ = clock_.now();
     return true;
 }
 

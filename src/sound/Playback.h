@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -25,6 +26,8 @@ public:
 
     // A broken break song is followed by another pick, this many in a row.
     static constexpr int kMaxSongFailures = 3;
+    // A song that ends sooner than this after its start did not really play.
+    static constexpr qint64 kShortestSongMs = 1000;
 
     Playback(Player& player, MasterLevel& master, StoredValues& values, const Clock& clock,
              QObject* parent = nullptr);
@@ -35,8 +38,8 @@ public:
                 bool music);
     void MPSetVolume(double vol);
     void cmdDurdur_Click();
-    // Picks a random song of the music folder and plays it; false when the
-    // folder holds none.
+    // Picks a random song of the music folder and plays it, starting the
+    // count of failed songs afresh; false when the folder holds none.
     bool RandomPlayMusic();
 
     // The volume index a queued file plays at.
@@ -58,6 +61,7 @@ signals:
 
 private:
     void MP_EndOfStream(bool ok);
+    bool playRandomSong();
     void goIdle();
     void setInfo(const QString& info);
     void setStopEnabled(bool enabled);
@@ -71,6 +75,7 @@ private:
     QString info_;
     bool stopEnabled_ = false;
     bool musicOn_ = false;
-    bool playingSong_ = false;
+    bool playingSong_ = false; // a break song, not a bell or what is queued behind it
+    QDateTime songStarted_;
     int songFailures_ = 0;
 };
