@@ -4,6 +4,9 @@
 #include "timetable/TimeEntry.h"
 #include "timetable/TimetablePage.h"
 
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -186,6 +189,42 @@ private slots:
         QTest::keyClicks(cell, QStringLiteral("99"));
         QCOMPARE(cell->text(), QStringLiteral("99:99")); // no range check
         QCOMPARE(s.store->get(settings::timex(5)), QStringLiteral("99:99"));
+    }
+
+    void pasteGoesThroughTheTablesDropsAreRefused() {
+        Started s;
+        s.form->tabMain()->setCurrentIndex(1);
+        TimeCell* cell = s.form->saatlerPage()->cell(0);
+        cell->setFocus(); // all selected, as the first keystroke finds it
+        QGuiApplication::clipboard()->setText(QStringLiteral("8.15 "));
+        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(2, 2),
+                               cell->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(cell, &open);
+        QMenu* menu = cell->findChild<QMenu*>();
+        QVERIFY(menu);
+        QAction* paste = menu->findChild<QAction*>(QStringLiteral("paste"));
+        QAction* cut = menu->findChild<QAction*>(QStringLiteral("cut"));
+        QVERIFY(paste && cut);
+        // Typed digit by digit: what the cell shows is what is stored.
+        paste->trigger();
+        QCOMPARE(cell->text(), QStringLiteral("81:5_"));
+        QCOMPARE(s.store->get(settings::timex(0)), QStringLiteral("81:5_"));
+        cell->selectAll();
+        QGuiApplication::clipboard()->setText(QStringLiteral("09:40"));
+        paste->trigger();
+        QCOMPARE(cell->text(), QStringLiteral("09:40"));
+        cell->setSelection(3, 2);
+        cut->trigger();
+        QCOMPARE(cell->text(), QStringLiteral("09:__"));
+        QCOMPARE(s.store->get(settings::timex(0)), QStringLiteral("09:__"));
+        menu->close();
+
+        QMimeData* dragged = new QMimeData;
+        dragged->setText(QStringLiteral("7"));
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(cell, &drop);
+        QCOMPARE(cell->text(), QStringLiteral("09:__"));
+        delete dragged;
     }
 
     void textFromCodeIsFittedAndRefreshStoresNothing() {

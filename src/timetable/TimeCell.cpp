@@ -3,7 +3,10 @@
 #include "platform/Timetable.h"
 #include "timetable/TimeEntry.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 
 TimeCell::TimeCell(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
     setObjectName(QStringLiteral("t_%1").arg(index));
@@ -17,6 +20,7 @@ TimeCell::TimeCell(int index, QWidget* parent) : QLineEdit(parent), index_(index
     small.setPointSizeF(7.5);
     setFont(small);
     setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
 int TimeCell::selStart() const {
@@ -57,15 +61,93 @@ void TimeCell::keyPressEvent(QKeyEvent* event) {
     // The character of the same keystroke: only digits, and never inserted by the field itself.
     const QString typed = event->text();
     event->accept();
-    if (typed.size() != 1 || !typed.at(0).isDigit() || typed.at(0).unicode() > '9')
+    if (typed.size() != 1)
         return;
-    if (s >= 5)
-        return;
-    const timeentry::Edit edit = timeentry::digitKey(text(), s, l, typed.at(0));
-    apply(edit.text);
-    if (timeentry::movesFocusOn(index_, s))
+    const int caretBefore = s;
+    if (typeDigit(typed.at(0)) && timeentry::movesFocusOn(index_, caretBefore)) {
+        const int caret = cursorPosition();
         emit advance(index_);
+        setCursorPosition(caret);
+    }
+}
+
+bool TimeCell::typeDigit(QChar digit) {
+    const int s = selStart();
+    if (!digit.isDigit() || digit.unicode() > '9' || s >= 5)
+        return false;
+    const timeentry::Edit edit =
+        timeentry::digitKey(text(), s, static_cast<int>(selectedText().size()), digit);
+    apply(edit.text);
     setCursorPosition(edit.caret);
+    return true;
+}
+
+void TimeCell::pasteThroughRules(const QString& pasted) {
+    for (const QChar c : pasted) {
+        if (c.isDigit())
+            typeDigit(c);
+    }
+}
+
+void TimeCell::blankSelection() {
+    if (!hasSelectedText())
+        return;
+    const timeentry::Edit edit =
+        timeentry::deleteKey(text(), selStart(), static_cast<int>(selectedText().size()));
+    apply(edit.text);
+    setCursorPosition(edit.caret);
+}
+
+// The cell's own menu: every action that changes the text goes through the tables.
+void TimeCell::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool selected = hasSelectedText();
+    const auto add = [menu](const char* name, const QString& caption, bool enabled,
+                            const std::function<void()>& action) {
+        QAction* item = menu->addAction(caption, action);
+        item->setObjectName(QLatin1String(name));
+        item->setEnabled(enabled);
+    };
+    add("cut", QStringLiteral("Kes"), selected, [this] {
+        copy();
+        blankSelection();
+    });
+    add("copy", QStringLiteral("Kopyala"), selected, [this] { copy(); });
+    add("paste", QStringLiteral("Yapıştır"), !QGuiApplication::clipboard()->text().isEmpty(),
+        [this] { pasteThroughRules(QGuiApplication::clipboard()->text()); });
+    add("delete", QStringLiteral("Sil"), selected, [this] { blankSelection(); });
+    menu->addSeparator();
+    add("selectAll", QStringLiteral("Tümünü Seç"), !text().isEmpty(), [this] { selectAll(); });
+    menu->popup(event->globalPos());
+}
+
+// The middle button pastes the selection on X11: through the tables too.
+void TimeCell::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void TimeCell::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection())
+            pasteThroughRules(clipboard->text(QClipboard::Selection));
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void TimeCell::dragEnterEvent(QDragEnterEvent* event) {
+    event->ignore();
+}
+
+void TimeCell::dropEvent(QDropEvent* event) {
+    event->ignore();
 }
 
 void TimeCell::focusInEvent(QFocusEvent* event) {
