@@ -3,6 +3,7 @@
 #include "platform/DesktopEventSounds.h"
 #include "platform/DialogRunner.h"
 #include "platform/QtDesktopShell.h"
+#include "platform/QtTranslations.h"
 #include "platform/SettingsStore.h"
 #include "platform/Signalling.h"
 #include "platform/XdgAutostart.h"
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("VelmarDorl"));
     // The main window is usually hidden; closing a notice must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    installTurkishQtTexts(app);
 
     SystemClock clock;
     QtDialogRunner dialogs;

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "platform/QtTranslations.h"
 #include "platform/SettingsStore.h"
 #include "support/AsyncSend.h"
 #include "support/RecordingPlatform.h"
@@ -8,6 +9,7 @@
 #include "tray/Form3.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
@@ -193,6 +195,16 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         QTRY_VERIFY(first.form->isVisible());
         QCOMPARE(first.folders.settingsBytes(), before);
+    }
+
+    void qtsOwnTextsAreTurkish() {
+        QVERIFY(installTurkishQtTexts(*QCoreApplication::instance()));
+        QLineEdit field;
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        QVERIFY2(!texts.join(' ').contains(QLatin1String("Paste")), qPrintable(texts.join(' ')));
     }
 
     void brokenSettingsFileStillStarts() {
