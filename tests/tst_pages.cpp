@@ -1,3 +1,5 @@
+#include "platform/EventLog.h"
+#include "platform/Timetable.h"
 #include "support/StartedForm.h"
 #include "timetable/HemenCalPage.h"
 #include "timetable/MelodilerPage.h"
@@ -102,15 +104,29 @@ private slots:
             QVERIFY(names.indexOf("Zil.mp3") < names.indexOf("Çan.mid"));
         }
         QCOMPARE(page->cmbZil(0)->currentText(), QStringLiteral("Melodi 5.wav"));
-        QCOMPARE(page->cmbZil(2)->currentText(), QStringLiteral("Melodi 1.wav"));
+        QCOMPARE(page->cmbZil(2)->currentText(), "Melodi 1.wav" + MelodilerPage::kMissingMark);
     }
 
-    void missingMelodyFolderLeavesTheAddItem() {
-        Started s;
+    void missingMelodyIsMarkedKeptAndLoggedWhenDue() {
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        Started s; // no melody folder at all
         s.form->tabMain()->setCurrentIndex(2);
         QComboBox* list = s.form->melodilerPage()->cmbZil(1);
-        QCOMPARE(items(list), (QStringList{"Melodi 6.wav", MelodilerPage::kAddMelody}));
-        QCOMPARE(list->currentText(), QStringLiteral("Melodi 6.wav"));
+        QCOMPARE(items(list), (QStringList{"Melodi 6.wav (dosya yok)", MelodilerPage::kAddMelody}));
+        QCOMPARE(list->toolTip(), MelodilerPage::kMissingTip);
+        // Chosen again, the stored name stays as it was.
+        emit list->activated(0);
+        QCOMPARE(s.store->get(settings::zil(1)), QStringLiteral("Melodi 6.wav"));
+
+        const QString due = timetable::defaultCellText(1);
+        s.fakes.clock.set(QDateTime(kMonday.date(), QTime::fromString(due, "HH:mm")));
+        emit s.form->tmrMain().timeout();
+        eventlog::setSink({});
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().contains("Öğretmen giriş zili " + due) &&
+                     log.first().contains("Melodi 6.wav"),
+                 qPrintable(log.first()));
     }
 
     void announcementSwitchGreysItsVolume() {

@@ -1,10 +1,13 @@
 #include "timetable/BellScheduler.h"
 
 #include "platform/Clock.h"
+#include "platform/EventLog.h"
 #include "platform/StoredValues.h"
 #include "platform/Timetable.h"
 #include "sound/Bells.h"
 #include "sound/Playback.h"
+
+#include <QFileInfo>
 
 namespace {
 qint64 minuteOf(const QDateTime& time) {
@@ -56,6 +59,10 @@ int BellScheduler::pass(int table) {
 
 void BellScheduler::ring(int cell) {
     const int kind = timetable::kindOf(cell);
+    const QString melody = appPath_ + Playback::kMelodiler + values_.Zil[kind];
+    if (!QFileInfo(melody).isFile())
+        eventlog::warning(QStringLiteral("%1 %2: melodi dosyası yok (%3), zil sessiz")
+                              .arg(bells::scheduledText(kind), values_.timex[cell], melody));
     const bool quietFirstBell = kind == timetable::StudentEntry && isFirstBell(cell) &&
                                 values_.ZilIptal == QLatin1String("1");
     bells::ring(playback_, values_, appPath_, kind, values_.Zil[kind], bells::scheduledText(kind),

@@ -82,15 +82,17 @@ void MelodilerPage::refresh() {
 
     const StoredValues& v = context_.values;
     for (int k = 0; k < 3; ++k) {
-        // A stored melody that is no longer in the folder still shows as the list's text.
+        // A stored melody that is no longer in the folder still shows, marked as missing.
         whileFilling(context_.filling, [&] {
             QComboBox* list = cmbZil_[k];
-            int index = list->findText(v.Zil[k]);
+            int index = static_cast<int>(melodies.indexOf(v.Zil[k]));
             if (index < 0) {
-                list->insertItem(0, v.Zil[k]);
+                list->insertItem(0, v.Zil[k] + kMissingMark, v.Zil[k]);
+                list->setItemData(0, kMissingTip, Qt::ToolTipRole);
                 index = 0;
             }
             list->setCurrentIndex(index);
+            list->setToolTip(list->itemData(index, Qt::ToolTipRole).toString());
         });
     }
     for (int k = 0; k < 3; ++k) {
@@ -109,7 +111,7 @@ void MelodilerPage::refresh() {
 void MelodilerPage::cmbZil_Click(int k) {
     if (context_.filling)
         return;
-    const QString text = cmbZil_[k]->currentText();
+    const QString text = chosenMelody(k);
     if (text == kAddMelody) {
         if (context_.showAddFileDialog)
             context_.showAddFileDialog(QStringLiteral("Melodiler"));
@@ -120,11 +122,17 @@ void MelodilerPage::cmbZil_Click(int k) {
     }
     context_.store.save(settings::zil(k), text);
     context_.values.Zil[k] = text;
+    cmbZil_[k]->setToolTip(cmbZil_[k]->currentData(Qt::ToolTipRole).toString());
+}
+
+QString MelodilerPage::chosenMelody(int k) const {
+    const QVariant stored = cmbZil_[k]->currentData();
+    return stored.isValid() ? stored.toString() : cmbZil_[k]->currentText();
 }
 
 // Plays the melody now shown in the list, before it is chosen.
 void MelodilerPage::cmdDinle_Click(int k) {
-    bells::ring(context_.playback, context_.values, context_.appPath, k, cmbZil_[k]->currentText(),
+    bells::ring(context_.playback, context_.values, context_.appPath, k, chosenMelody(k),
                 bells::buttonText(k));
 }
 

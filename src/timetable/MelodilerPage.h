@@ -17,6 +17,11 @@ class MelodilerPage : public QWidget {
     Q_OBJECT
 public:
     static inline const QString kAddMelody = QStringLiteral("---Yeni Melodi Ekle---");
+    // Behind a stored melody that is not in the folder: that bell stays silent.
+    static inline const QString kMissingMark = QStringLiteral(" (dosya yok)");
+    static inline const QString kMissingTip =
+        QStringLiteral("Bu melodi Melodiler klasöründe yok; zil sessiz kalır. "
+                       "Listeden başka bir melodi seçin.");
 
     MelodilerPage(const PageContext& context, QWidget* parent);
 
@@ -35,6 +40,9 @@ public:
     void chkZilIptal_Click();
 
 private:
+    // The melody file name of the list's current item.
+    QString chosenMelody(int k) const;
+
     PageContext context_;
     std::array<QComboBox*, 3> cmbZil_{};
     std::array<QPushButton*, 3> cmdDinle_{};

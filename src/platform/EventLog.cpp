@@ -1,0 +1,34 @@
+#include "platform/EventLog.h"
+
+#include <syslog.h>
+#include <systemd/sd-journal.h>
+
+#include <cstdio>
+
+namespace eventlog {
+
+namespace {
+Sink& sink() {
+    static Sink current;
+    return current;
+}
+} // namespace
+
+void setSink(Sink s) {
+    sink() = std::move(s);
+}
+
+void write(Level level, const QString& message) {
+    if (sink()) {
+        sink()(level, message);
+        return;
+    }
+    const QByteArray text = message.toUtf8();
+    const int priority = level == Level::Warning ? LOG_WARNING : LOG_INFO;
+    if (sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%i", priority,
+                        "SYSLOG_IDENTIFIER=velmar-dorl", nullptr) < 0) {
+        std::fprintf(stderr, "velmar-dorl: %s\n", text.constData());
+    }
+}
+
+} // namespace eventlog
