@@ -129,6 +129,33 @@ private slots:
                  qPrintable(log.first()));
     }
 
+    void listsTakeTheWheelOnlyWhenFocused() {
+        Started s;
+        QDir().mkpath(s.folders.app() + "/Melodiler");
+        for (const char* name : {"Melodi 5.wav", "Zil.wav"})
+            touch(s.folders.app() + "/Melodiler/" + name);
+        s.form->tabMain()->setCurrentIndex(2);
+        QComboBox* list = s.form->melodilerPage()->cmbZil(0);
+        const QByteArray before = s.folders.settingsBytes();
+        const int index = list->currentIndex();
+        const auto wheelDown = [list] {
+            QWheelEvent down(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                             QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                             false);
+            QApplication::sendEvent(list, &down);
+        };
+        wheelDown();
+        QCOMPARE(list->currentIndex(), index);
+        QCOMPARE(s.fakes.dialogs.modals.size(), size_t(0));
+        QCOMPARE(s.folders.settingsBytes(), before);
+        s.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        list->setFocus();
+        QVERIFY(list->hasFocus());
+        wheelDown(); // focused: the wheel works as ever
+        QCOMPARE(s.store->get(settings::zil(0)), QStringLiteral("Zil.wav"));
+    }
+
     void announcementSwitchGreysItsVolume() {
         Started s;
         s.form->tabMain()->setCurrentIndex(2);

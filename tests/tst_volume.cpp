@@ -94,6 +94,20 @@ private slots:
         QCOMPARE(mixer.wave, 0L);
     }
 
+    void sliderKeysAndWheelFollowItsLook() {
+        Started s;
+        QSlider* slider = s.form->sldVol();
+        slider->setValue(5);
+        QTest::keyClick(slider, Qt::Key_Up); // up the scale: louder, towards 0 at the top
+        QCOMPARE(slider->value(), 4);
+        QWheelEvent up(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &up);
+        QCOMPARE(slider->value(), 3);
+        QTest::keyClick(slider, Qt::Key_Down);
+        QCOMPARE(slider->value(), 4);
+    }
+
     void storedSliderPositionIsShownWithoutWriting() {
         TestFolders folders;
         folders.writeSettings("[Ses]\nMasterVolume=7\n");

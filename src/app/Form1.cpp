@@ -10,6 +10,7 @@
 #include "timetable/HemenCalPage.h"
 #include "timetable/MelodilerPage.h"
 #include "timetable/MuzikPage.h"
+#include "timetable/PageParts.h"
 #include "timetable/TimetablePage.h"
 #include "tray/AboutInfo.h"
 #include "tray/Form3.h"
@@ -111,6 +112,7 @@ void Form1::buildControls() {
     sldVol_->setObjectName(QStringLiteral("sldVol"));
     sldVol_->setRange(0, 10);
     sldVol_->setInvertedAppearance(true);
+    sldVol_->setInvertedControls(true); // Up and wheel-up move it up: louder
     sldVol_->setTickPosition(QSlider::TicksRight);
     sldVol_->setPageStep(1);
     sldVol_->setGeometry(px(QRect(4860, 900, 330, 4200)));
@@ -161,6 +163,7 @@ void Form1::buildPages() {
         pages[i]->setObjectName(QStringLiteral("PB_%1").arg(i + 1));
         pages[i]->setProperty("key", QString::fromUtf8(kPages[i].key));
         tabMain_->addTab(pages[i], QString::fromUtf8(kPages[i].caption));
+        pageparts::wheelOnlyWhenFocused(pages[i]);
     }
 
     QLineEdit* text1 = hemenCal_->Text1();

@@ -3,6 +3,8 @@
 #include "platform/Twips.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -45,6 +47,32 @@ QCheckBox* check(QWidget* page, const QString& objectName, const QString& text, 
     auto* control = new QCheckBox(text, page);
     place(control, objectName, twips);
     return control;
+}
+
+} // namespace pageparts
+
+namespace {
+class FocusedWheel final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel && !static_cast<QWidget*>(watched)->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
+} // namespace
+
+namespace pageparts {
+
+void wheelOnlyWhenFocused(QWidget* page) {
+    auto* filter = new FocusedWheel(page);
+    for (QComboBox* list : page->findChildren<QComboBox*>()) {
+        list->setFocusPolicy(Qt::StrongFocus); // a wheel turn alone gives no focus
+        list->installEventFilter(filter);
+    }
 }
 
 } // namespace pageparts
