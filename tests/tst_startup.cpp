@@ -163,7 +163,7 @@ private slots:
     void secondInstanceWithStaleHandleShowsNoticeAndWritesNothing() {
         TestFolders folders;
         InstanceLock running(folders.runtime());
-        QVERIFY(running.tryAcquire());
+        QCOMPARE(running.tryAcquire(), InstanceLock::Acquired);
         folders.writeSettings("[Genel]\nhwnd=99999\n");
         const QByteArray before = folders.settingsBytes();
 

@@ -1,6 +1,7 @@
 #include "SilPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -26,7 +27,15 @@ QString settingsFile() {
 
 QString runtimeFolder() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QDir::tempPath() : folder;
+    if (!folder.isEmpty())
+        return folder;
+    // Where the program falls back to as well: the user's own, never the shared /tmp.
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        QStringLiteral("/VelmarDorl/run");
+    QDir().mkpath(own);
+    QFile::setPermissions(own,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return own;
 }
 
 QString privateTempFolder() {

@@ -181,8 +181,19 @@ bool Form1::Form_Load(const StartupContext& context) {
     scheduler_.setAppPath(appPath_);
 
     lock_ = std::make_unique<InstanceLock>(context.runtimeFolder);
-    if (!lock_->tryAcquire()) {
+    switch (lock_->tryAcquire()) {
+    case InstanceLock::Acquired:
+        break;
+    case InstanceLock::HeldByLiveInstance:
         endAsSecondInstance(context);
+        return false;
+    case InstanceLock::Failed:
+        platform_.dialogs->information(
+            this, QStringLiteral("Velmar Dorl başlatılamadı: \"%1\" klasörüne kilit dosyası "
+                                 "yazılamıyor ya da klasör yalnızca bu kullanıcının değil.")
+                      .arg(context.runtimeFolder));
+        quitting_ = true;
+        ended_ = true;
         return false;
     }
 

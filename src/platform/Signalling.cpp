@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -37,10 +38,24 @@ bool peerIsSameUser(qintptr descriptor) {
 namespace signalling {
 
 QString runtimeFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!folder.isEmpty())
+        return folder;
+    // In the shared temporary folder another user could plant a lock there and
+    // this program would claim to be running already, and never ring.
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        QStringLiteral("/VelmarDorl/run");
+    QDir().mkpath(own);
+    QFile::setPermissions(own,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return own;
+}
+
+bool isPrivateFolder(const QString& folder) {
+    struct stat info {};
+    if (folder.isEmpty() || ::lstat(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
 QString socketPath(const QString& folder, qint64 number) {
@@ -80,16 +95,20 @@ int sendWord(const QString& folder, qint64 number, const QString& word, int time
 } // namespace signalling
 
 InstanceLock::InstanceLock(const QString& folder)
-    : lock_(std::make_unique<QLockFile>(folder + QStringLiteral("/VelmarDorl.lock"))) {
+    : folder_(folder),
+      lock_(std::make_unique<QLockFile>(folder + QStringLiteral("/VelmarDorl.lock"))) {
     // A live holder is never taken over; a dead one's lock is stale at once.
     lock_->setStaleLockTime(0);
 }
 
 InstanceLock::~InstanceLock() = default;
 
-bool InstanceLock::tryAcquire() {
-    QDir().mkpath(QFileInfo(lock_->fileName()).absolutePath());
-    return lock_->tryLock(0);
+InstanceLock::Result InstanceLock::tryAcquire() {
+    if (!signalling::isPrivateFolder(folder_))
+        return Failed;
+    if (lock_->tryLock(0))
+        return Acquired;
+    return lock_->error() == QLockFile::LockFailedError ? HeldByLiveInstance : Failed;
 }
 
 SignalServer::SignalServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {

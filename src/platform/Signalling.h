@@ -26,7 +26,12 @@ inline const QString kIdle = QStringLiteral("idle");
 // Longest word accepted; a sender that goes past it is cut off.
 inline constexpr int kMaxWordBytes = 64;
 
+// The user's runtime folder; where Qt refuses it, a folder of this user
+// alone in the user's cache folder, never the shared temporary folder.
 QString runtimeFolder();
+// A folder that is no link, belongs to this user and that nobody else may
+// enter or write.
+bool isPrivateFolder(const QString& folder);
 QString socketPath(const QString& runtimeFolder, qint64 number);
 
 // "Genel"/"hwnd" as a 32-bit number; anything that does not convert is 0.
@@ -41,12 +46,17 @@ int sendWord(const QString& runtimeFolder, qint64 number, const QString& word,
 
 class InstanceLock {
 public:
+    enum Result { Acquired, HeldByLiveInstance, Failed };
+
     explicit InstanceLock(const QString& runtimeFolder);
     ~InstanceLock();
-    // False when another live instance holds the lock.
-    bool tryAcquire();
+    // Failed: the folder is not private to this user, or the lock file
+    // cannot be written there.
+    Result tryAcquire();
+    const QString& folder() const { return folder_; }
 
 private:
+    QString folder_;
     std::unique_ptr<QLockFile> lock_;
 };
 
