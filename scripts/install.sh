@@ -26,6 +26,39 @@ if [ -z "$build" ]; then
     cmake --build "$build" -j"$(nproc)" --target velmar-dorl sil
 fi
 
+# A copy that is running now is asked to end first (the uninstaller's word),
+# so the new one can start in its place.
+stop_running_copy() {
+    local folder lock pid
+    for folder in "${XDG_RUNTIME_DIR:-}" "${XDG_CACHE_HOME:-$HOME/.cache}/VelmarDorl/run" \
+        "${TMPDIR:-/tmp}/runtime-$(id -un)"; do
+        [ -n "$folder" ] && [ -f "$folder/VelmarDorl.lock" ] && { lock="$folder/VelmarDorl.lock"; break; }
+    done
+    [ -n "${lock:-}" ] || return 0
+    pid=$(head -n 1 "$lock" 2>/dev/null)
+    case "$pid" in '' | *[!0-9]*) return 0 ;; esac
+    kill -0 "$pid" 2>/dev/null || return 0
+    if command -v python3 >/dev/null; then
+        python3 - "$folder/VelmarDorl-$pid.sock" <<'PY' || kill -TERM "$pid" 2>/dev/null
+import socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.settimeout(5)
+s.connect(sys.argv[1])
+s.sendall(b"uninstall\n")
+s.recv(4)
+PY
+    else
+        kill -TERM "$pid" 2>/dev/null
+    fi
+    # Its lock goes with it.
+    for _ in $(seq 300); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    echo "Velmar Dorl ($pid) did not end; installing anyway." >&2
+}
+stop_running_copy
+
 mkdir -p "$target/Kaldır"
 install -m 755 "$build/src/velmar-dorl" "$target/velmar-dorl"
 install -m 755 "$build/uninstaller/sil" "$target/Kaldır/sil"

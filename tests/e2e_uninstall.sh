@@ -39,6 +39,19 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -f "$XDG_CONFIG_HOME/autostart/velmar-dorl.desktop" ] || fail "no log-on entry"
+
+# Installing again over the running program: the old one ends, the new one starts.
+VELMAR_BUILD_DIR="$build" "$here/scripts/install.sh" >/dev/null || fail "install again"
+kill -0 "$program" 2>/dev/null && fail "the old program still runs after installing again"
+new=""
+for _ in $(seq 300); do
+    new=$(head -n 1 "$XDG_RUNTIME_DIR/VelmarDorl.lock" 2>/dev/null)
+    [ -n "$new" ] && [ "$new" != "$program" ] && kill -0 "$new" 2>/dev/null && break
+    new=""
+    sleep 0.1
+done
+[ -n "$new" ] || fail "the new program did not start"
+program=$new
 "$install/Kaldır/sil" || fail "first stage"
 [ -x "$XDG_RUNTIME_DIR/sill" ] || fail "no copy named sill"
 window=$(xdotool search --sync --name 'Velmar Dorl programını kaldır.' | head -1)
@@ -62,7 +75,7 @@ xdotool windowfocus --sync "$done_box"
 xdotool key Return
 for _ in $(seq 50); do pgrep -f "$XDG_RUNTIME_DIR/sill" >/dev/null || break; sleep 0.1; done
 pgrep -f "$XDG_RUNTIME_DIR/sill" >/dev/null && fail "sill still runs"
-for _ in $(seq 30); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "the main program still runs"
 
 left=""
