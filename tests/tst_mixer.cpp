@@ -76,14 +76,21 @@ private slots:
         QVERIFY(finished.last().first().toBool());
     }
 
-    void noServerMeansNoMixer() {
+    void noServerAtStartThenOneLater() {
         qputenv("PULSE_SERVER", "unix:/nonexistent/velmar-test");
         AlsaMixer mixer;
-        qunsetenv("PULSE_SERVER");
         QVERIFY(!mixer.opened());
         QCOMPARE(mixer.maxWaveVolume(), 0L);
         mixer.setWaveVolume(100);
         QCOMPARE(mixer.waveVolume(), 0L);
+        qunsetenv("PULSE_SERVER");
+        if (!soundServerRuns())
+            QSKIP("no sound server to come later");
+        // The server is reachable now: the next use opens the mixer.
+        mixer.setWaveVolume(32768);
+        QVERIFY(mixer.opened());
+        QCOMPARE(mixer.maxWaveVolume(), 65536L);
+        QCOMPARE(mixer.waveVolume(), 32768L);
     }
 };
 

@@ -120,16 +120,23 @@ private slots:
         QVERIFY(folders.settingsBytes().contains("MasterVolume=7"));
     }
 
-    void missingMixerIsReportedOnce() {
+    void mixerMissingAtStartIsReportedOnceAndUsedOnceItComes() {
         TestFolders folders;
         RecordingPlatform fakes;
-        fakes.mixer.open = false;
-        fakes.mixer.waveMax = 0;
+        fakes.mixer.open = false; // the sound server is not up yet at log-on
         SettingsStore store;
         Form1 form(fakes.platform(), store);
         const StartupContext c = contextFor(folders, 6);
         QVERIFY(form.Form_Load(c));
         QCOMPARE(fakes.dialogs.messages, QStringList{"No mixer found!"});
+        QVERIFY(fakes.mixer.sets.empty());
+
+        fakes.mixer.open = true; // it came later: the first bell gets the stored level
+        form.playback().MPPlay(folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
+        QCOMPARE(fakes.mixer.wave, 10L * 6553);
+        fakes.player.finish();
+        QCOMPARE(fakes.mixer.wave, 0L);
+        QCOMPARE(fakes.dialogs.messages.size(), 1);
     }
 };
 

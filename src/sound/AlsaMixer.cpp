@@ -77,7 +77,7 @@ AlsaMixer::Control AlsaMixer::find(const char* name) {
 
 long AlsaMixer::get(Control AlsaMixer::*control) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!handle_ || !(this->*control).element)
+        if (!tryOpen() || !(this->*control).element)
             return 0;
         long value = 0;
         if (snd_mixer_handle_events(handle_) >= 0 && // pick up changes made by others
@@ -92,8 +92,10 @@ long AlsaMixer::get(Control AlsaMixer::*control) {
 
 void AlsaMixer::set(Control AlsaMixer::*control, long level) {
     for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!tryOpen())
+            return;
         const Control& c = this->*control;
-        if (!handle_ || !c.element)
+        if (!c.element)
             return;
         if (snd_mixer_handle_events(handle_) >= 0 &&
             (lastResult_ = snd_mixer_selem_set_playback_volume_all(

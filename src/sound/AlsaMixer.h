@@ -12,14 +12,16 @@ typedef struct _snd_mixer_elem snd_mixer_elem_t;
 // "Master" follows the default output and "PCM" is absent.
 class AlsaMixer final : public Mixer {
 public:
+    // A mixer that cannot be opened now is tried again on each use. A sound
+    // server that was restarted leaves the old handle dead: a failed call
+    // opens the mixer afresh once and tries again.
     explicit AlsaMixer(const QByteArray& card = "default");
-    // A sound server that was restarted leaves the old handle dead: a failed
-    // call opens the mixer afresh once and tries again.
     ~AlsaMixer() override;
     AlsaMixer(const AlsaMixer&) = delete;
     AlsaMixer& operator=(const AlsaMixer&) = delete;
 
     bool opened() const override { return handle_ != nullptr; }
+    bool tryOpen() override { return handle_ || open(); }
     long minWaveVolume() const override { return master_.min; }
     long maxWaveVolume() const override { return master_.max; }
     long minWavInVolume() const override { return pcm_.min; }

@@ -8,11 +8,21 @@
 void MasterLevel::setUp() {
     if (!mixer_)
         return;
-    waveMin_ = mixer_->minWaveVolume();
-    waveInMin_ = mixer_->minWavInVolume();
-    waveStep_ = static_cast<long>(std::floor((mixer_->maxWaveVolume() - waveMin_) / 10.0));
-    waveInStep_ = static_cast<long>(std::floor((mixer_->maxWavInVolume() - waveInMin_) / 10.0));
+    bounded_ = false;
     mute();
+}
+
+bool MasterLevel::hasBounds() {
+    if (!mixer_)
+        return false;
+    if (!bounded_ && mixer_->tryOpen()) {
+        waveMin_ = mixer_->minWaveVolume();
+        waveInMin_ = mixer_->minWavInVolume();
+        waveStep_ = static_cast<long>(std::floor((mixer_->maxWaveVolume() - waveMin_) / 10.0));
+        waveInStep_ = static_cast<long>(std::floor((mixer_->maxWavInVolume() - waveInMin_) / 10.0));
+        bounded_ = true;
+    }
+    return bounded_;
 }
 
 long MasterLevel::levelFor(const QString& masterVolume, long step, long min) {
@@ -21,13 +31,13 @@ long MasterLevel::levelFor(const QString& masterVolume, long step, long min) {
 }
 
 void MasterLevel::apply(const QString& masterVolume) {
-    if (!mixer_)
+    if (!hasBounds())
         return;
     mixer_->setWaveVolume(levelFor(masterVolume, waveStep_, waveMin_));
     mixer_->setWaveInVolume(levelFor(masterVolume, waveInStep_, waveInMin_));
 }
 
 void MasterLevel::mute() {
-    if (mixer_)
+    if (hasBounds())
         mixer_->setWaveVolume(waveMin_);
 }

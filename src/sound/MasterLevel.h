@@ -22,7 +22,12 @@ public:
     static long levelFor(const QString& masterVolume, long step, long min);
 
 private:
+    // Takes the bounds once a mixer is there: one missing at start-up is
+    // looked for again at each sound.
+    bool hasBounds();
+
     Mixer* mixer_;
+    bool bounded_ = false;
     long waveMin_ = 0;
     long waveInMin_ = 0;
     long waveStep_ = 0;

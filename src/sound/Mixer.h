@@ -6,8 +6,11 @@
 class Mixer {
 public:
     virtual ~Mixer() = default;
-    // False when no mixer could be opened; every other call then does nothing.
+    // False when no mixer could be opened (yet); the other calls then do nothing.
     virtual bool opened() const = 0;
+    // Opens the mixer if it is not open: a sound server that was not ready
+    // at log-on may be there by the first bell.
+    virtual bool tryOpen() { return opened(); }
     virtual long minWaveVolume() const = 0;
     virtual long maxWaveVolume() const = 0;
     virtual long minWavInVolume() const = 0;

@@ -73,10 +73,14 @@ public:
     long waveVolume() override { return wave; }
     long waveInVolume() override { return wavIn; }
     void setWaveVolume(long level) override {
+        if (!open)
+            return;
         wave = std::clamp(level, waveMin, waveMax);
         sets.emplace_back('W', wave);
     }
     void setWaveInVolume(long level) override {
+        if (!open)
+            return;
         wavIn = std::clamp(level, wavInMin, wavInMax);
         sets.emplace_back('I', wavIn);
     }
