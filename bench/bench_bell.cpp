@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
 
     std::vector<qint64> lateness;
     qint64 boundary = first.toMSecsSinceEpoch();
-    MinuteTimer timer([&] { return BellScheduler::msToNextMinute(clock.now().time()); });
+    MinuteTimer timer;
     QObject::connect(&timer, &MinuteTimer::timeout, [&] { timer.start(scheduler.pass(0)); });
     QObject::connect(&playback, &Playback::trayAni, [&](bool playing) {
         if (playing)

@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
     MasterLevel master(nullptr);
     Playback playback(player, master, values, clock);
     BellScheduler scheduler(values, playback, clock);
-    MinuteTimer timer([&] { return BellScheduler::msToNextMinute(clock.now().time()); });
+    MinuteTimer timer;
     std::vector<int> lateness;
     QObject::connect(&timer, &MinuteTimer::timeout, [&] {
         const QTime now = clock.now().time();

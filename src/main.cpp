@@ -2,8 +2,10 @@
 #include "platform/Clock.h"
 #include "platform/DesktopEventSounds.h"
 #include "platform/DialogRunner.h"
+#include "platform/EventLog.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtTranslations.h"
+#include "platform/SessionEvents.h"
 #include "platform/SettingsStore.h"
 #include "platform/Signalling.h"
 #include "platform/XdgAutostart.h"
@@ -76,6 +78,20 @@ int main(int argc, char* argv[]) {
     // exit(), not quit(): it also ends a start-up box that is still open.
     QObject::connect(
         &form, &Form1::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+
+    // Every way out restores the master level, so the next user finds the PC not muted.
+    SessionEvents session;
+    QObject::connect(&session, &SessionEvents::endRequested, &form, [&form](const QString& why) {
+        eventlog::info(QStringLiteral("Kapatma isteği: %1").arg(why));
+        form.quitProgram();
+    });
+    QObject::connect(&session, &SessionEvents::sleeping, [](bool asleep) {
+        eventlog::info(asleep ? QStringLiteral("Bilgisayar uykuya geçiyor")
+                              : QStringLiteral("Bilgisayar uyandı"));
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form] { form.restoreMasterLevel(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.quitProgram(); });
 
     StartupContext context;
     context.appPath = QCoreApplication::applicationDirPath();

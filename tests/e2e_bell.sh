@@ -97,4 +97,18 @@ pactl set-sink-volume "$sink" 100%
 wait_for 70 'test "$(streams)" -gt 0' || fail "no bell at 09:11 after the restart"
 echo "after a sound server restart: the next bell plays"
 stop
+
+# 5. Ended by the session (SIGTERM) while idle and muted: the master level comes back.
+mkdir -p "$root/config-e/VelmarDorl"
+printf '[Ses]\nMasterVolume=2\n' >"$root/config-e/VelmarDorl/VelmarDorl.ini"
+pactl set-sink-volume "$sink" 100%
+start "$root/b" "$root/config-e" "2026-12-07 07:00:00" -systray
+wait_for 10 'test "$(volume)" = 0' || fail "not muted at start-up (e): $(volume)%"
+kill -TERM "$program"
+wait "$program"
+code=$?
+program=""
+[ "$code" = 0 ] || fail "SIGTERM: exit code $code"
+[ "$(volume)" = 80 ] || fail "SIGTERM left the master at $(volume)%, not 80%"
+echo "SIGTERM: ended cleanly, master level back at 80%"
 echo "PASS"

@@ -1,3 +1,4 @@
+#include "platform/EventLog.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
@@ -137,18 +138,48 @@ private slots:
         QCOMPARE(r.player.opened().size(), 1);
     }
 
-    void minutesSkippedForwardAreCaughtUp() {
+    void lateBellsRingWithinTwoMinutesOlderOnesAreLogged() {
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
         SchedulerRig r;
         r.passAt("09:07:00.000");
-        r.passAt("09:13:00.000"); // the clock jumped five minutes
+        r.passAt("09:12:00.000"); // a busy machine or a clock set forward: 09:10 is 2 min late
         QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
-        r.passAt("09:14:00.000");
-        QCOMPARE(r.player.opened().size(), 1);
 
-        SchedulerRig woken; // hours later: old bells stay silent
-        woken.passAt("07:00:00.000");
-        woken.passAt("09:13:00.000");
-        QVERIFY(woken.player.calls.isEmpty());
+        // A resume: the wall clock jumped 40 minutes while the timer slept.
+        SchedulerRig woken;
+        woken.passAt("08:40:00.000");
+        woken.passAt("09:20:37.000");
+        QCOMPARE(woken.player.opened(), QStringList{woken.melody("Melodi 5.wav")}); // 09:20
+        eventlog::setSink({});
+        const QStringList missed = log.filter(QStringLiteral("çalmadı"));
+        QCOMPARE(missed.size(), 1);
+        QVERIFY2(missed.first().startsWith(QStringLiteral("Çıkış zili 09:10")),
+                 qPrintable(missed.first()));
+    }
+
+    void aClockHoursFastCorrectedRingsEveryTrueBellOnce() {
+        SchedulerRig r; // logged on at 08:10 with the clock three hours fast
+        QStringList rung;
+        QObject::connect(&r.playback, &Playback::infoChanged, [&](const QString& info) {
+            if (!info.isEmpty())
+                rung << r.clock.now().toString("HH:mm");
+        });
+        QDateTime t = at("11:10:00.000");
+        for (int i = 0; i < 9; ++i, t = t.addSecs(60)) {
+            r.clock.set(t);
+            r.scheduler.pass(0);
+            r.player.finish();
+        }
+        QCOMPARE(rung, QStringList{"11:15"}); // early, by the wrong clock
+        rung.clear();
+        for (t = at("08:19:00.000"); t <= at("11:30:00.000"); t = t.addSecs(60)) {
+            r.clock.set(t);
+            r.scheduler.pass(0);
+            r.player.finish();
+        }
+        QCOMPARE(rung, (QStringList{"08:30", "09:10", "09:20", "09:25", "10:05", "10:20", "10:25",
+                                    "11:05", "11:15", "11:20"}));
     }
 
     void acrossMidnight() {

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DialogRunner.h"
+#include "platform/EventLog.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemIntegration.h"
 #include "platform/Twips.h"
@@ -50,9 +51,7 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer),
       playback_(*platform.player, masterLevel_, values_, *platform.clock),
       volumeBoxes_(values_, store_, playback_, filling_),
-      scheduler_(values_, playback_, *platform.clock),
-      tmrMain_([this] { return msToNextMinute(); }),
-      tmrHaftaSonu_([this] { return msToNextMinute(); }) {
+      scheduler_(values_, playback_, *platform.clock) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
     setWindowIcon(programIcon());
@@ -69,10 +68,14 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     tmrHaftaSonu_.setObjectName(QStringLiteral("tmrHaftaSonu"));
 
     connect(&signals_, &SignalServer::wordReceived, txtPrevInstance_, &QLineEdit::setText);
-    connect(&tmrMain_, &MinuteTimer::timeout, this,
-            [this] { schedulerPass(timetable::kWeekdayTable); });
-    connect(&tmrHaftaSonu_, &MinuteTimer::timeout, this,
-            [this] { schedulerPass(timetable::kWeekendTable); });
+    for (MinuteTimer* timer : {&tmrMain_, &tmrHaftaSonu_}) {
+        connect(timer, &MinuteTimer::timeout, this, &Form1::schedulerPass);
+        connect(timer, &MinuteTimer::clockChanged, this, [this] {
+            eventlog::info(
+                QStringLiteral("Saat değişti: %1")
+                    .arg(platform_.clock->now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+        });
+    }
 
     connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
     connect(&playback_, &Playback::stopEnabledChanged, cmdDurdur_, &QWidget::setEnabled);
@@ -209,7 +212,8 @@ bool Form1::Form_Load(const StartupContext& context) {
     placeWindow();
 
     const bool systray = context.arguments == kSystrayArgument;
-    day_ = chooseDay(platform_.clock->now().date());
+    dayDate_ = platform_.clock->now().date();
+    day_ = chooseDay(dayDate_);
     if (day_.weekend) {
         if (systray) {
             showNotice(day_.noticeMode, false);
@@ -247,6 +251,10 @@ bool Form1::Form_Load(const StartupContext& context) {
         filling_ = false;
     }
 
+    eventlog::info(
+        QStringLiteral("Velmar Dorl başladı%1, %2 saatleri")
+            .arg(systray ? QStringLiteral(" (gizli)") : QString(),
+                 day_.weekend ? QStringLiteral("hafta sonu") : QStringLiteral("hafta içi")));
     QCoreApplication::processEvents();
     // The first pass right after start-up: a bell of this minute rings at once.
     activeSchedulerTimer().start(1);
@@ -324,14 +332,29 @@ void Form1::tabMain_Click() {
     update();
 }
 
-int Form1::msToNextMinute() const {
-    return BellScheduler::msToNextMinute(platform_.clock->now().time());
+void Form1::schedulerPass() {
+    followTheDay();
+    // Re-armed from this pass's own clock reading to the next minute boundary.
+    activeSchedulerTimer().start(
+        scheduler_.pass(day_.weekend ? timetable::kWeekendTable : timetable::kWeekdayTable));
 }
 
-void Form1::schedulerPass(int table) {
-    MinuteTimer& timer = table == timetable::kWeekendTable ? tmrHaftaSonu_ : tmrMain_;
-    // Re-armed from this pass's own clock reading to the next minute boundary.
-    timer.start(scheduler_.pass(table));
+// A program that lives for days turns to the weekend table on Saturday and
+// back on Monday; each table keeps its own memory of the minutes it rang.
+void Form1::followTheDay() {
+    const QDate today = platform_.clock->now().date();
+    if (today == dayDate_)
+        return;
+    dayDate_ = today;
+    const DayChoice next = chooseDay(today);
+    if (next.weekend != day_.weekend)
+        activeSchedulerTimer().stop();
+    day_ = next;
+    eventlog::info(QStringLiteral("Yeni gün: %1, %2 saatleri")
+                       .arg(day_.dayName.trimmed(), day_.weekend ? QStringLiteral("hafta sonu")
+                                                                 : QStringLiteral("hafta içi")));
+    if (day_.weekend)
+        showNotice(day_.noticeMode, false);
 }
 
 void Form1::txtPrevInstance_Change() {
@@ -368,10 +391,8 @@ void Form1::showOnFirstTab() {
 void Form1::quitProgram() {
     if (ended_)
         return;
-    // Before start-up has set up the levels the computer was never muted,
-    // and the stored level is not known yet: the mixer is left as it is.
-    if (levelsSetUp_)
-        masterLevel_.apply(values_.MasterVolume);
+    restoreMasterLevel();
+    eventlog::info(QStringLiteral("Velmar Dorl kapandı"));
     quitting_ = true;
     if (notice_)
         notice_->close();
@@ -382,6 +403,13 @@ void Form1::quitProgram() {
     close();
     ended_ = true;
     emit ended();
+}
+
+void Form1::restoreMasterLevel() {
+    // Before start-up has set up the levels the computer was never muted,
+    // and the stored level is not known yet: the mixer is left as it is.
+    if (levelsSetUp_ && !ended_)
+        masterLevel_.apply(values_.MasterVolume);
 }
 
 void Form1::sldVol_Scroll() {

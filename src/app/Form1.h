@@ -43,6 +43,8 @@ public:
 
     // Ends the program: restores the master level, closes the windows.
     void quitProgram();
+    // The computer's master level as the user set it (a session that ends).
+    void restoreMasterLevel();
 
     const StoredValues& values() const { return values_; }
     StoredValues& values() { return values_; }
@@ -84,8 +86,8 @@ protected:
 private:
     void buildControls();
     void buildPages();
-    void schedulerPass(int table);
-    int msToNextMinute() const;
+    void schedulerPass();
+    void followTheDay();
     void placeWindow();
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);
@@ -107,6 +109,7 @@ private:
     VolumeBoxes volumeBoxes_;
     BellScheduler scheduler_;
     DayChoice day_;
+    QDate dayDate_; // the day whose table is in force
     QString appPath_;
     bool filling_ = false;
     bool quitting_ = false;

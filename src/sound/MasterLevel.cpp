@@ -1,5 +1,6 @@
 #include "sound/MasterLevel.h"
 
+#include "platform/EventLog.h"
 #include "platform/ValueConversion.h"
 #include "sound/Mixer.h"
 
@@ -31,8 +32,11 @@ long MasterLevel::levelFor(const QString& masterVolume, long step, long min) {
 }
 
 void MasterLevel::apply(const QString& masterVolume) {
-    if (!hasBounds())
+    if (!hasBounds()) {
+        if (mixer_)
+            eventlog::warning(QStringLiteral("Ses karıştırıcısı yok: ana ses düzeyi ayarlanamadı"));
         return;
+    }
     mixer_->setWaveVolume(levelFor(masterVolume, waveStep_, waveMin_));
     mixer_->setWaveInVolume(levelFor(masterVolume, waveInStep_, waveInMin_));
 }

@@ -1,11 +1,14 @@
 #include "sound/Playback.h"
 
 #include "platform/Clock.h"
+#include "platform/EventLog.h"
 #include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Player.h"
 #include "sound/SongFolder.h"
 #include "sound/VolumeCurve.h"
+
+#include <QFileInfo>
 
 #include <random>
 
@@ -36,6 +39,8 @@ void Playback::MPPlay(const QString& filename, const QString& nextSong, double v
     playingSong_ = false;
     if (!music)
         songFailures_ = 0; // a bell starts a new break
+    current_ = filename;
+    eventlog::info(QStringLiteral("Çalıyor: %1 (%2)").arg(info, QFileInfo(filename).fileName()));
     player_.open(filename);
     setInfo(info);
     setStopEnabled(true);
@@ -48,6 +53,8 @@ void Playback::MPSetVolume(double vol) {
 }
 
 void Playback::MP_EndOfStream(bool ok) {
+    if (!ok)
+        eventlog::warning(QStringLiteral("Çalınamadı (dosya yok ya da bozuk): %1").arg(current_));
     if (playingSong_) {
         // An empty or broken song ends at once; counted as failed, it cannot
         // start one song after another for the whole break.
@@ -95,6 +102,8 @@ bool Playback::playRandomSong() {
 }
 
 void Playback::cmdDurdur_Click() {
+    if (playing())
+        eventlog::info(QStringLiteral("Durduruldu: %1").arg(info_));
     nextSong_.clear();
     player_.stop();
     player_.unload();

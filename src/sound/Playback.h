@@ -71,6 +71,7 @@ private:
     StoredValues& values_;
     const Clock& clock_;
     QString appPath_;
+    QString current_; // the file last opened, for the log
     QString nextSong_;
     QString info_;
     bool stopEnabled_ = false;

@@ -14,6 +14,10 @@ qint64 minuteOf(const QDateTime& time) {
     return time.toSecsSinceEpoch() / 60;
 }
 
+QString hhmmOf(qint64 minute) {
+    return QDateTime::fromSecsSinceEpoch(minute * 60).toString(QStringLiteral("HH:mm"));
+}
+
 // The first bell of a shift (and of the weekend table) carries no announcement
 // while the switch is on: the pupils are still lining up.
 bool isFirstBell(int cell) {
@@ -32,20 +36,27 @@ int BellScheduler::pass(int table) {
     const QDateTime now = clock_.now();
     const qint64 minute = minuteOf(now);
     const int first = table * timetable::kCellsPerTable;
+    qint64& last = lastPassed_[table];
 
-    // Minutes this pass stands for: the current one, and those a clock
-    // stepped forward jumped over since the last pass.
+    if (last >= 0 && minute < last - kLateMinutes) {
+        eventlog::info(QStringLiteral("Saat %1 dakika geri alındı; zil saatleri yeniden çalar")
+                           .arg(last - minute));
+        rung_[table].clear();
+        last = -1;
+    }
+    // Minutes this pass stands for: the current one, and those since the
+    // last pass that are still within the late window.
     qint64 from = minute;
-    if (lastPassed_[table] >= 0 && minute - lastPassed_[table] > 1 &&
-        minute - lastPassed_[table] <= kCatchUpMinutes + 1)
-        from = lastPassed_[table] + 1;
-    lastPassed_[table] = std::max(lastPassed_[table], minute);
+    if (last >= 0 && minute > last + 1) {
+        from = std::max(last + 1, minute - kLateMinutes);
+        logMissed(table, last + 1, from - 1);
+    }
+    last = std::max(last, minute);
 
     for (qint64 m = from; m <= minute; ++m) {
         if (!rung_[table].insert(m).second)
             continue; // rung already: the clock went back or the timer came early
-        const QString hhmm =
-            QDateTime::fromSecsSinceEpoch(m * 60).toString(QStringLiteral("HH:mm"));
+        const QString hhmm = hhmmOf(m);
         for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
             if (values_.timex[cell] == hhmm)
                 ring(cell);
@@ -55,6 +66,19 @@ int BellScheduler::pass(int table) {
     while (!rung_[table].empty() && *rung_[table].begin() < minute - 24 * 60)
         rung_[table].erase(rung_[table].begin());
     return msToNextMinute(now.time());
+}
+
+void BellScheduler::logMissed(int table, qint64 firstMinute, qint64 lastMinute) const {
+    const int first = table * timetable::kCellsPerTable;
+    for (qint64 m = std::max(firstMinute, lastMinute - 24 * 60 + 1); m <= lastMinute; ++m) {
+        const QString hhmm = hhmmOf(m);
+        for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
+            if (values_.timex[cell] == hhmm)
+                eventlog::warning(
+                    QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
+                        .arg(bells::scheduledText(timetable::kindOf(cell)), hhmm));
+        }
+    }
 }
 
 void BellScheduler::ring(int cell) {

@@ -12,12 +12,15 @@ struct StoredValues;
 // One pass at the start of each minute over the table in force: every cell
 // whose time equals the current HH:MM rings through MPPlay, in index order,
 // and an exit bell marks its break for music. A minute is rung at most once
-// per table and run, also when the clock is stepped back or a timer fires
-// early; minutes skipped by a clock stepped forward are caught up (a short
-// way back only, so a machine woken from sleep does not ring old bells).
+// per table and run, also when the clock is stepped back a little or a timer
+// fires early. Whatever made a pass late (a resume, a clock set forward, a
+// busy machine), a bell rings late only within kLateMinutes of its minute;
+// an older one is logged as missed. A clock set back by more than that (one
+// that was hours fast, corrected) starts the memory afresh, so the true
+// minutes ring.
 class BellScheduler {
 public:
-    static constexpr int kCatchUpMinutes = 10;
+    static constexpr int kLateMinutes = 2;
 
     BellScheduler(const StoredValues& values, Playback& playback, const Clock& clock);
 
@@ -33,6 +36,7 @@ public:
     static int msToNextMinute(const QTime& time);
 
 private:
+    void logMissed(int table, qint64 firstMinute, qint64 lastMinute) const;
     const StoredValues& values_;
     Playback& playback_;
     const Clock& clock_;

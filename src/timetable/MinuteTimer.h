@@ -3,34 +3,39 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
+#include <memory>
 
-// A timer for the scheduler's passes that fires within a millisecond or two
-// of the wanted moment. Linux lets a long poll timeout end up to 0.1 % late
-// (60 ms on a minute), so a long wait is cut in two: a wake-up about a second
-// before the moment, which re-arms for the exact rest as read from the clock.
+class QSocketNotifier;
+
+// The scheduler's timer, on the wall clock. Qt's timers count on the
+// monotonic clock, which stands still while the PC sleeps, so they would
+// come up to a minute late after a resume. This one is a timerfd on
+// CLOCK_REALTIME, armed at an absolute moment: it fires within a
+// millisecond of it, at once after a resume that slept past it, and at
+// once when the clock is set (then clockChanged() comes first).
 class MinuteTimer : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kApproachMs = 1000;
+    explicit MinuteTimer(QObject* parent = nullptr);
+    ~MinuteTimer() override;
 
-    // `msToBoundary` reads the clock: the milliseconds left to the next minute.
-    explicit MinuteTimer(std::function<int()> msToBoundary, QObject* parent = nullptr);
-
+    // Fires `ms` from now on the wall clock.
     void start(int ms);
     void stop();
-    bool isActive() const { return timer_.isActive(); }
+    bool isActive() const { return active_; }
     int remainingTime() const;
 
 signals:
     // The moment has come: run a pass.
     void timeout();
+    // The wall clock was set (by hand or by the time service) while armed.
+    void clockChanged();
 
 private:
-    void onTimer();
+    void onReadable();
 
-    std::function<int()> msToBoundary_;
-    QTimer timer_;
-    bool approaching_ = false;
-    int approachRest_ = 0;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QTimer fallback_; // where no timerfd can be made
+    bool active_ = false;
 };
