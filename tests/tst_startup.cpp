@@ -105,6 +105,30 @@ private slots:
         QVERIFY(notice->frameGeometry().bottom() < screen.bottom());
     }
 
+    void withoutATrayTheWindowStaysOnTheTaskBar() {
+        RecordingPlatform fakes;
+        fakes.tray.trayShown = false; // GNOME without the extension
+        TestFolders folders;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        QVERIFY(form.Form_Load(contextFor(folders, 1000, QStringLiteral("-systray"))));
+        QVERIFY(form.isVisible());
+        QVERIFY(form.windowState() & Qt::WindowMinimized);
+        form.showNormal();
+        QVERIFY(!form.close()); // closing minimizes, it does not hide
+        QVERIFY(form.isVisible());
+        QVERIFY(form.windowState() & Qt::WindowMinimized);
+
+        fakes.tray.trayShown = true; // a tray came: closing hides again
+        fakes.tray.commands.trayAvailabilityChanged(true);
+        form.showNormal();
+        form.close();
+        QVERIFY(!form.isVisible());
+        fakes.tray.trayShown = false; // and went: the window comes back to the task bar
+        fakes.tray.commands.trayAvailabilityChanged(false);
+        QVERIFY(form.isVisible());
+    }
+
     void closeAndMinimiseOnlyHide() {
         Started s;
         QVERIFY(!s.form->close());

@@ -4,6 +4,7 @@
 #include "tray/frmHakkinda.h"
 #include "tray/frmSysTray.h"
 
+#include <QDBusConnection>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -115,6 +116,20 @@ private slots:
         QVERIFY(form.Quitting());
         QVERIFY(!tray.icon().isVisible());
         QCOMPARE(s.fakes.mixer.wave, 10L * 6553); // the master level, not muted
+    }
+
+    void aSingleClickOpensTheWindowOnAStatusNotifierTray() {
+        frmSysTray tray;
+        int shown = 0;
+        tray.setCommands({[&] { ++shown; }, {}, {}, {}});
+        emit tray.icon().activated(QSystemTrayIcon::Trigger); // XEmbed: a single click
+        QCOMPARE(shown, 0);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QVERIFY(bus.registerService(watcher));
+        emit tray.icon().activated(QSystemTrayIcon::Trigger); // every click, there
+        bus.unregisterService(watcher);
+        QCOMPARE(shown, 1);
     }
 
     void aboutWindowTextsAndPlacement() {

@@ -205,7 +205,8 @@ bool Form1::Form_Load(const StartupContext& context) {
 
     if (platform_.tray) {
         platform_.tray->setCommands(
-            {[this] { showOnFirstTab(); }, [this] { showAbout(); }, [this] { quitProgram(); }});
+            {[this] { showOnFirstTab(); }, [this] { showAbout(); }, [this] { quitProgram(); },
+             [this](bool available) { trayAvailabilityChanged(available); }});
         platform_.tray->addIcon();
     }
 
@@ -230,7 +231,11 @@ bool Form1::Form_Load(const StartupContext& context) {
     tabMain_Click();
 
     if (systray) {
-        hide();
+        // Without a tray a hidden window could be neither reached nor ended.
+        if (trayShown())
+            hide();
+        else
+            showMinimized();
     } else {
         if (platform_.logonStart)
             platform_.logonStart->ensureRegistered(context.programPath);
@@ -451,16 +456,33 @@ void Form1::tmrTime_Timer() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    hide();
-    if (!quitting_)
-        event->ignore();
-    else
+    if (quitting_) {
+        hide();
         event->accept();
+        return;
+    }
+    event->ignore();
+    if (trayShown())
+        hide();
+    else
+        showMinimized(); // stays on the task bar
+}
+
+bool Form1::trayShown() const {
+    return platform_.tray && platform_.tray->available();
+}
+
+void Form1::trayAvailabilityChanged(bool available) {
+    eventlog::info(available ? QStringLiteral("Bildirim alanı geldi")
+                             : QStringLiteral("Bildirim alanı yok: pencere görev çubuğunda"));
+    if (!available && !isVisible() && !ended_)
+        showMinimized();
 }
 
 void Form1::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) &&
+        trayShown()) {
         // A minimised window lives in the notification area only.
         QMetaObject::invokeMethod(
             this,

@@ -100,6 +100,8 @@ private:
     void sldVol_Scroll();
     void showAbout();
     void TrayAni(bool playing);
+    bool trayShown() const;
+    void trayAvailabilityChanged(bool available);
 
     Platform platform_;
     SettingsStore& store_;

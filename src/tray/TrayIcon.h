@@ -9,6 +9,8 @@ struct TrayCommands {
     std::function<void()> showMainWindow; // double click, "Ana Pencere"
     std::function<void()> showAbout;      // "Hakkında"
     std::function<void()> exitProgram;    // "Çıkış"
+    // A tray appeared (true) or went away (false) on the desktop.
+    std::function<void(bool)> trayAvailabilityChanged;
 };
 
 // The notification-area icon.
@@ -21,4 +23,6 @@ public:
     virtual void setTip(const QString& tip) = 0;
     // Blinking between the two frames while a sound plays; the still icon otherwise.
     virtual void setAnimating(bool animating) = 0;
+    // Whether the desktop shows tray icons at all (GNOME does not without an extension).
+    virtual bool available() const = 0;
 };

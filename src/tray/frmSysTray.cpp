@@ -3,6 +3,8 @@
 #include "tray/ProgramIcon.h"
 #include "tray/TrayTips.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QMenu>
 
 frmSysTray::frmSysTray(QObject* parent)
@@ -33,6 +35,11 @@ frmSysTray::frmSysTray(QObject* parent)
     icon_.setIcon(still_);
     icon_.setToolTip(traytips::idle());
     connect(&icon_, &QSystemTrayIcon::activated, this, &frmSysTray::Form_MouseMove);
+
+    available_ = QSystemTrayIcon::isSystemTrayAvailable();
+    trayCheck_.setInterval(kTrayCheckMs);
+    connect(&trayCheck_, &QTimer::timeout, this, &frmSysTray::checkTray);
+    trayCheck_.start();
 
     tmrAni_.setObjectName(QStringLiteral("tmrAni"));
     tmrAni_.setInterval(kFrameIntervalMs);
@@ -70,8 +77,30 @@ void frmSysTray::setAnimating(bool animating) {
 
 void frmSysTray::Form_MouseMove(QSystemTrayIcon::ActivationReason reason) {
     // Single left clicks, the middle button and anything else do nothing.
-    if (reason == QSystemTrayIcon::DoubleClick && commands_.showMainWindow)
+    const bool open = reason == QSystemTrayIcon::DoubleClick ||
+                      (reason == QSystemTrayIcon::Trigger && statusNotifierTray());
+    if (open && commands_.showMainWindow)
         commands_.showMainWindow();
+}
+
+// Qt talks StatusNotifierItem when a watcher runs on the session bus; a
+// click then comes as Trigger, never as DoubleClick.
+bool frmSysTray::statusNotifierTray() {
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+void frmSysTray::checkTray() {
+    const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+    if (now == available_)
+        return;
+    available_ = now;
+    if (available_ && icon_.isVisible()) {
+        icon_.hide(); // shown afresh on the new tray
+        icon_.show();
+    }
+    if (commands_.trayAvailabilityChanged)
+        commands_.trayAvailabilityChanged(available_);
 }
 
 void frmSysTray::tmrAni_Timer() {

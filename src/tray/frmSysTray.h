@@ -11,7 +11,8 @@ class QMenu;
 
 // The tray icon on QSystemTrayIcon: a double click shows the main window, the
 // right button opens the menu "Ana Pencere", "Hakkında", "Çıkış"; single left
-// clicks and the middle button do nothing. While a sound plays the icon
+// clicks and the middle button do nothing, except on a StatusNotifierItem
+// tray, which reports every click as a single one. While a sound plays the icon
 // blinks between two frames every 300 ms.
 class frmSysTray final : public QObject, public TrayIcon {
     Q_OBJECT
@@ -26,6 +27,9 @@ public:
     void removeIcon() override;
     void setTip(const QString& tip) override;
     void setAnimating(bool animating) override;
+    bool available() const override { return available_; }
+    // How often the desktop is asked whether a tray came or went.
+    static constexpr int kTrayCheckMs = 10000;
 
     // The frame counter's next value: 0, 1, 0, 1, ...
     static int nextFrame(int frame) { return frame + 1 >= 2 ? 0 : frame + 1; }
@@ -37,10 +41,14 @@ public:
 private:
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
     void tmrAni_Timer();
+    void checkTray();
+    static bool statusNotifierTray();
 
     QSystemTrayIcon icon_;
     QMenu* menu_;
     QTimer tmrAni_;
+    QTimer trayCheck_;
+    bool available_ = false;
     QIcon still_;
     QIcon frames_[2];
     int frame_ = 0;

@@ -52,6 +52,8 @@ public:
     void addIcon() override { calls << QStringLiteral("add"); }
     void removeIcon() override { calls << QStringLiteral("remove"); }
     void setTip(const QString& tip) override { calls << QStringLiteral("tip:") + tip; }
+    bool trayShown = true;
+    bool available() const override { return trayShown; }
     void setAnimating(bool on) override {
         calls << (on ? QStringLiteral("blink") : QStringLiteral("still"));
     }
