@@ -3,6 +3,7 @@
 #include "platform/DesktopEventSounds.h"
 #include "platform/DialogRunner.h"
 #include "platform/EventLog.h"
+#include "platform/IdleInhibitor.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtTranslations.h"
 #include "platform/SessionEvents.h"
@@ -72,6 +73,8 @@ int main(int argc, char* argv[]) {
     platform.logonStart = &autostart;
     platform.eventSounds = &eventSounds;
     platform.shell = &shell;
+    DBusIdleInhibitor inhibitor;
+    platform.inhibitor = &inhibitor;
 
     SettingsStore store;
     Form1 form(platform, store);

@@ -6,7 +6,9 @@
 #include "support/PlaybackRig.h"
 #include "support/StartedForm.h"
 #include "timetable/BellScheduler.h"
+#include "timetable/HemenCalPage.h"
 
+#include <QComboBox>
 #include <QtTest>
 
 namespace {
@@ -193,6 +195,33 @@ private slots:
         r.clock.set(at("00:00:00.000", QDate(2026, 12, 9)));
         r.scheduler.pass(0);
         QCOMPARE(r.player.opened().size(), 2);
+    }
+
+    void stayingAwakeForTheDaysBells() {
+        Started s(QStringLiteral("-systray"), QDateTime(QDate(2026, 12, 7), QTime(7, 0, 30)));
+        for (QDateTime t(QDate(2026, 12, 7), QTime(7, 1)); t.time() < QTime(16, 0);
+             t = t.addSecs(60)) {
+            s.fakes.clock.set(t);
+            emit s.form->tmrMain().timeout();
+            if (t.time() == QTime(15, 0)) { // the last bell plays on for a while
+                QVERIFY(s.fakes.inhibitor.held);
+                s.fakes.clock.set(t.addSecs(75));
+                s.fakes.player.finish();
+            }
+            while (s.form->playback().playing())
+                s.fakes.player.finish();
+        }
+        // 15 minutes before 08:15, until the last bell has ended; nothing in between.
+        QCOMPARE(s.fakes.inhibitor.changes, (QStringList{"on 08:00", "off 15:01"}));
+        s.form->hemenCalPage()->cmbMars(2)->setCurrentIndex(1); // the siren, after a delay
+        s.form->hemenCalPage()->cmbMars_Click(2);
+        s.form->hemenCalPage()->cmdMars_Click(2);
+        QVERIFY(s.fakes.inhibitor.held); // a countdown keeps it awake
+        s.form->hemenCalPage()->cmdMarsIptal_Click(2);
+        QVERIFY(!s.fakes.inhibitor.held);
+        s.form->hemenCalPage()->cmdMars_Click(2);
+        s.form->quitProgram();
+        QVERIFY(!s.fakes.inhibitor.held); // let go at the end
     }
 
     void startedProgramRingsTheCurrentMinute() {

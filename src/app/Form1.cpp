@@ -3,11 +3,13 @@
 #include "platform/Clock.h"
 #include "platform/DialogRunner.h"
 #include "platform/EventLog.h"
+#include "platform/IdleInhibitor.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemIntegration.h"
 #include "platform/Twips.h"
 #include "platform/ValueConversion.h"
 #include "sound/Mixer.h"
+#include "timetable/AwakeHours.h"
 #include "timetable/HemenCalPage.h"
 #include "timetable/MelodilerPage.h"
 #include "timetable/MuzikPage.h"
@@ -80,6 +82,7 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
     connect(&playback_, &Playback::stopEnabledChanged, cmdDurdur_, &QWidget::setEnabled);
     connect(&playback_, &Playback::trayAni, this, &Form1::TrayAni);
+    connect(&playback_, &Playback::trayAni, this, &Form1::stayAwakeAsNeeded);
     connect(cmdDurdur_, &QPushButton::clicked, &playback_, &Playback::cmdDurdur_Click);
     connect(sldVol_, &QSlider::valueChanged, this, &Form1::sldVol_Scroll);
 }
@@ -157,6 +160,7 @@ void Form1::buildPages() {
                               [this](const QString& mode) { showAddFileDialog(mode); },
                               [this] { tabMain_Click(); }};
     hemenCal_ = new HemenCalPage(context, tabMain_);
+    connect(hemenCal_, &HemenCalPage::countdownChanged, this, &Form1::stayAwakeAsNeeded);
     saatler_ = new TimetablePage(timetable::kWeekdayTable, context, tabMain_);
     melodiler_ = new MelodilerPage(context, tabMain_);
     muzik_ = new MuzikPage(context, tabMain_);
@@ -340,8 +344,26 @@ void Form1::tabMain_Click() {
 void Form1::schedulerPass() {
     followTheDay();
     // Re-armed from this pass's own clock reading to the next minute boundary.
-    activeSchedulerTimer().start(
-        scheduler_.pass(day_.weekend ? timetable::kWeekendTable : timetable::kWeekdayTable));
+    activeSchedulerTimer().start(scheduler_.pass(activeTable()));
+    stayAwakeAsNeeded();
+}
+
+int Form1::activeTable() const {
+    return day_.weekend ? timetable::kWeekendTable : timetable::kWeekdayTable;
+}
+
+void Form1::stayAwakeAsNeeded() {
+    if (!platform_.inhibitor)
+        return;
+    const bool needed =
+        !ended_ && awake::needed(values_, activeTable(), platform_.clock->now().time(),
+                                 playback_.playing(), hemenCal_->countingDown());
+    if (needed == awake_)
+        return;
+    awake_ = needed;
+    platform_.inhibitor->hold(needed);
+    eventlog::info(needed ? QStringLiteral("Bilgisayarın uykuya geçmesi engellendi")
+                          : QStringLiteral("Bilgisayar yeniden uykuya geçebilir"));
 }
 
 // A program that lives for days turns to the weekend table on Saturday and
@@ -397,6 +419,9 @@ void Form1::quitProgram() {
     if (ended_)
         return;
     restoreMasterLevel();
+    if (awake_ && platform_.inhibitor)
+        platform_.inhibitor->hold(false);
+    awake_ = false;
     eventlog::info(QStringLiteral("Velmar Dorl kapandı"));
     quitting_ = true;
     if (notice_)

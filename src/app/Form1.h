@@ -88,6 +88,8 @@ private:
     void buildPages();
     void schedulerPass();
     void followTheDay();
+    int activeTable() const;
+    void stayAwakeAsNeeded();
     void placeWindow();
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);
@@ -116,6 +118,7 @@ private:
     bool filling_ = false;
     bool quitting_ = false;
     bool ended_ = false;
+    bool awake_ = false;       // the idle inhibitor is held
     bool levelsSetUp_ = false; // the mixer was set up (and muted) by start-up
 
     std::unique_ptr<InstanceLock> lock_;

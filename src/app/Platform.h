@@ -6,6 +6,7 @@ class Clock;
 class DesktopShell;
 class DialogRunner;
 class EventSounds;
+class IdleInhibitor;
 class LogonStart;
 class Mixer;
 class Player;
@@ -23,6 +24,7 @@ struct Platform {
     LogonStart* logonStart = nullptr;
     EventSounds* eventSounds = nullptr;
     DesktopShell* shell = nullptr;
+    IdleInhibitor* inhibitor = nullptr;
 };
 
 // What the process knows about itself at start.

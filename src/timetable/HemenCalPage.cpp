@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
 #include <QTimer>
+#include <algorithm>
 
 using namespace pageparts;
 
@@ -122,6 +124,12 @@ void HemenCalPage::cmdMars_Click(int k) {
     countdowns_[k].start(seconds);
     cmdMars_[k]->setText(QString::number(countdowns_[k].remaining()));
     tmrMars_[k]->start();
+    emit countdownChanged();
+}
+
+bool HemenCalPage::countingDown() const {
+    return std::any_of(countdowns_.begin(), countdowns_.end(),
+                       [](const ceremonies::Countdown& c) { return c.counting(); });
 }
 
 void HemenCalPage::tmrMars_Timer(int k) {
@@ -145,4 +153,5 @@ void HemenCalPage::endCountdown(int k) {
     cmdMarsIptal_[k]->hide();
     tmrMars_[k]->stop();
     cmdMars_[k]->setText(QStringLiteral("Çal"));
+    emit countdownChanged();
 }

@@ -36,6 +36,11 @@ public:
     void tmrMars_Timer(int k);
     void cmdMarsIptal_Click(int k);
     QTimer* tmrMars(int k) const { return tmrMars_.at(k); }
+    bool countingDown() const;
+
+signals:
+    // A countdown started or ended.
+    void countdownChanged();
 
 private:
     void endCountdown(int k);

@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "platform/DialogRunner.h"
+#include "platform/IdleInhibitor.h"
 #include "platform/SystemIntegration.h"
 #include "sound/Mixer.h"
 #include "support/FakeClock.h"
@@ -107,6 +108,22 @@ public:
     void open(const QString& pathOrUrl) override { opened << pathOrUrl; }
 };
 
+// Remembers each change of the hold with the fake clock's time.
+class RecordingInhibitor final : public IdleInhibitor {
+public:
+    explicit RecordingInhibitor(const FakeClock& clock) : clock_(clock) {}
+    QStringList changes; // "on 07:05", "off 15:01"
+    bool held = false;
+    void hold(bool on) override {
+        held = on;
+        changes << (on ? QStringLiteral("on ") : QStringLiteral("off ")) +
+                       clock_.now().toString(QStringLiteral("HH:mm"));
+    }
+
+private:
+    const FakeClock& clock_;
+};
+
 // Every platform service as a recording fake.
 struct RecordingPlatform {
     FakeClock clock;
@@ -117,6 +134,7 @@ struct RecordingPlatform {
     RecordingLogonStart logonStart;
     RecordingEventSounds eventSounds;
     RecordingShell shell;
+    RecordingInhibitor inhibitor{clock};
 
     Platform platform() {
         Platform p;
@@ -128,6 +146,7 @@ struct RecordingPlatform {
         p.logonStart = &logonStart;
         p.eventSounds = &eventSounds;
         p.shell = &shell;
+        p.inhibitor = &inhibitor;
         return p;
     }
 };
