@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs a command with the services the tests need, each private to this run:
-# an X server (Xvfb) with a tray host, a D-Bus session bus, and a PulseAudio
-# server with a null sink. Everything is stopped again afterwards.
+# an X server (Xvfb) with a tray host, a D-Bus session bus, and a sound server
+# with a null sink: PulseAudio, or PipeWire with VELMAR_SOUND_SERVER=pipewire.
+# Everything is stopped again afterwards.
 set -uo pipefail
 
 work=$(mktemp -d /tmp/velmar-services.XXXXXX)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    pkill -f "pulseaudio -n -F $work/pulse.pa" 2>/dev/null
+    stop_sound
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -34,14 +35,38 @@ pids+=("$DBUS_SESSION_BUS_PID")
 trayer --edge bottom --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
 pids+=($!)
 
-# PulseAudio with a null sink; norewinds keeps end of stream on time.
-cat >"$work/pulse.pa" <<PA
+if [ "${VELMAR_SOUND_SERVER:-pulseaudio}" = pipewire ]; then
+    # PipeWire as Debian 12's GNOME runs it: pipewire, wireplumber and its
+    # PulseAudio front end, on this run's bus and runtime folder, a null sink as default.
+    cat >"$work/restart-pulse" <<SH
+#!/usr/bin/env bash
+[ -f "$work/pw.pids" ] && kill \$(cat "$work/pw.pids") 2>/dev/null
+for pid in \$(cat "$work/pw.pids" 2>/dev/null); do
+    for _ in \$(seq 50); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
+done
+rm -f "$work/pw.pids" "$work/runtime/pipewire-0" "$work/runtime/pipewire-0.lock"
+HOME="$work/home" setsid pipewire >>"$work/pw.log" 2>&1 &
+echo \$! >>"$work/pw.pids"
+for _ in \$(seq 50); do [ -S "$work/runtime/pipewire-0" ] && break; sleep 0.1; done
+HOME="$work/home" setsid wireplumber >>"$work/pw.log" 2>&1 &
+echo \$! >>"$work/pw.pids"
+HOME="$work/home" setsid pipewire-pulse >>"$work/pw.log" 2>&1 &
+echo \$! >>"$work/pw.pids"
+for _ in \$(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl load-module module-null-sink sink_name=velmar_null >/dev/null
+for _ in \$(seq 50); do pactl set-default-sink velmar_null 2>/dev/null &&
+    pactl info | grep -q "Default Sink: velmar_null" && break; sleep 0.1; done
+SH
+    stop_sound() { [ -f "$work/pw.pids" ] && kill $(cat "$work/pw.pids") 2>/dev/null; }
+else
+    # PulseAudio with a null sink; norewinds keeps end of stream on time.
+    cat >"$work/pulse.pa" <<PA
 load-module module-native-protocol-unix
 load-module module-null-sink sink_name=velmar_null norewinds=1
 set-default-sink velmar_null
 PA
-# Tests that restart the sound server between two bells call this.
-cat >"$work/restart-pulse" <<SH
+    # Tests that restart the sound server between two bells call this.
+    cat >"$work/restart-pulse" <<SH
 #!/usr/bin/env bash
 pkill -f "pulseaudio -n -F $work/pulse.pa"
 for _ in \$(seq 50); do pgrep -f "pulseaudio -n -F $work/pulse.pa" >/dev/null || break; sleep 0.1; done
@@ -49,6 +74,8 @@ HOME="$work/home" setsid pulseaudio -n -F "$work/pulse.pa" --exit-idle-time=-1 -
     --system=false --disallow-exit >>"$work/pulse.log" 2>&1 &
 for _ in \$(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 SH
+    stop_sound() { pkill -f "pulseaudio -n -F $work/pulse.pa" 2>/dev/null; }
+fi
 chmod +x "$work/restart-pulse"
 export VELMAR_RESTART_PULSE="$work/restart-pulse"
 "$work/restart-pulse"

@@ -2,6 +2,7 @@
 
 #include <syslog.h>
 #include <systemd/sd-journal.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -23,10 +24,12 @@ void write(Level level, const QString& message) {
         sink()(level, message);
         return;
     }
+    // sd_journal_send reports success when no journal runs at all.
+    static const bool journal = ::access("/run/systemd/journal/socket", W_OK) == 0;
     const QByteArray text = message.toUtf8();
     const int priority = level == Level::Warning ? LOG_WARNING : LOG_INFO;
-    if (sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%i", priority,
-                        "SYSLOG_IDENTIFIER=velmar-dorl", nullptr) < 0) {
+    if (!journal || sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%i", priority,
+                                    "SYSLOG_IDENTIFIER=velmar-dorl", nullptr) < 0) {
         std::fprintf(stderr, "velmar-dorl: %s\n", text.constData());
     }
 }
