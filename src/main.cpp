@@ -9,6 +9,7 @@
 #include "platform/SessionEvents.h"
 #include "platform/SettingsStore.h"
 #include "platform/Signalling.h"
+#include "platform/SoundHome.h"
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
@@ -16,6 +17,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -97,7 +100,11 @@ int main(int argc, char* argv[]) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.quitProgram(); });
 
     StartupContext context;
-    context.appPath = QCoreApplication::applicationDirPath();
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    context.appPath = soundhome::choose(
+        programFolder, QFileInfo(programFolder).isWritable(), soundhome::defaultsFor(programFolder),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/VelmarDorl"));
     context.programPath = QCoreApplication::applicationFilePath();
     context.arguments = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     context.runtimeFolder = signalling::runtimeFolder();

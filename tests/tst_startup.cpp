@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "platform/QtTranslations.h"
 #include "platform/SettingsStore.h"
+#include "platform/SoundHome.h"
 #include "support/AsyncSend.h"
 #include "support/RecordingPlatform.h"
 #include "support/StartedForm.h"
@@ -219,6 +220,27 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         QTRY_VERIFY(first.form->isVisible());
         QCOMPARE(first.folders.settingsBytes(), before);
+    }
+
+    void readOnlyProgramFolderKeepsTheSoundsInTheUsersDataFolder() {
+        TestFolders folders;
+        const QString defaults = QStringLiteral(VELMAR_SOUNDS);
+        const QString data = folders.root() + "/data/VelmarDorl";
+        QVERIFY(QDir().mkpath(data + "/Melodiler"));
+        QFile own(data + "/Melodiler/Melodi 1.wav"); // the school's own, same name
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        own.write("okulun kendi zili");
+        own.close();
+
+        QCOMPARE(soundhome::choose(folders.app(), true, defaults, data), folders.app());
+        QCOMPARE(soundhome::choose(folders.app(), false, defaults, data), data);
+        for (const char* file : {"Melodiler/Melodi 5.wav", "Anonslar/0.mp3", "Marşlar/2.mp3"})
+            QVERIFY2(QFileInfo::exists(data + "/" + QString::fromUtf8(file)), file);
+        QVERIFY(QFileInfo(data + "/Müzik").isDir());
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("okulun kendi zili"));
+        QCOMPARE(soundhome::defaultsFor(folders.root() + "/usr/bin"),
+                 folders.root() + "/usr/share/velmar-dorl");
     }
 
     void qtsOwnTextsAreTurkish() {
