@@ -101,8 +101,11 @@ int main(int argc, char* argv[]) {
 
     StartupContext context;
     const QString programFolder = QCoreApplication::applicationDirPath();
+    // Sound folders next to a program the user can write: a build, a home installation.
+    const bool ownFolder = QFileInfo(programFolder).isWritable() &&
+                           QFileInfo(programFolder + QStringLiteral("/Melodiler")).isDir();
     context.appPath = soundhome::choose(
-        programFolder, QFileInfo(programFolder).isWritable(), soundhome::defaultsFor(programFolder),
+        programFolder, ownFolder, soundhome::defaultsFor(programFolder),
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
             QStringLiteral("/VelmarDorl"));
     context.programPath = QCoreApplication::applicationFilePath();

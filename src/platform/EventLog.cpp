@@ -1,5 +1,8 @@
 #include "platform/EventLog.h"
 
+// No source paths of the build machine in the program or the journal.
+#define SD_JOURNAL_SUPPRESS_LOCATION
+
 #include <syslog.h>
 #include <systemd/sd-journal.h>
 #include <unistd.h>

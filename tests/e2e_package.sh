@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The Debian package: its control fields and files, then installed with
+# apt-get, started from /usr/bin, a bell rung through faketime from the
+# user's data folder, and removed again with nothing of it left.
+# Usage: e2e_package.sh BUILD_DIR (run under scripts/with-test-services.sh, as root)
+set -uo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")/.." && pwd)
+libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1)
+fail() { echo "FAIL: $*"; exit 1; }
+if [ "$(id -u)" != 0 ] || ! command -v cpack >/dev/null || ! pactl info >/dev/null 2>&1 ||
+    [ -z "$libfaketime" ]; then
+    [ -n "${VELMAR_TEST_SERVICES:-}" ] && [ "$(id -u)" = 0 ] && fail "the test services are incomplete"
+    echo "SKIP: needs root, cpack, a sound server and faketime"; exit 0
+fi
+if dpkg -s velmar-dorl >/dev/null 2>&1; then
+    echo "SKIP: velmar-dorl is installed on this machine; not touching it"; exit 0
+fi
+
+deb=$(cd "$here" && VELMAR_BUILD_DIR="$build" scripts/package.sh 2>/dev/null | tail -n 1)
+[ -f "$here/$deb" ] && deb="$here/$deb"
+[ -f "$deb" ] || fail "no package made"
+depends=$(dpkg-deb -f "$deb" Depends)
+for p in gstreamer1.0-plugins-good gstreamer1.0-plugins-bad timgm6mb-soundfont libasound2-plugins \
+    qt6-qpa-plugins libqt6widgets6 libgstreamer1.0-0; do
+    case "$depends" in *"$p"*) ;; *) fail "no dependency on $p" ;; esac
+done
+listing=$(dpkg-deb -c "$deb")
+for f in ./usr/bin/velmar-dorl ./usr/share/applications/velmar-dorl.desktop \
+    "./usr/share/velmar-dorl/Melodiler/Melodi 1.wav" ./usr/share/doc/velmar-dorl/copyright; do
+    grep -qF " $f" <<<"$listing" || fail "not in the package: $f"
+done
+outside=$(grep -v ' \./usr/' <<<"$listing" | grep -v ' \./$')
+[ -z "$outside" ] || fail "files outside /usr: $outside"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"; apt-get remove -y -qq velmar-dorl >/dev/null 2>&1' EXIT
+dpkg-deb -x "$deb" "$tmp/x"
+grep -qaF "$build" "$tmp/x/usr/bin/velmar-dorl" && fail "a build path inside the program"
+grep -qaF "$here" "$tmp/x/usr/bin/velmar-dorl" && fail "a source path inside the program"
+
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null 2>&1 || fail "apt-get install"
+[ -x /usr/bin/velmar-dorl ] || fail "not installed"
+
+export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_DATA_HOME="$tmp/home/.local/share"
+mkdir -p "$HOME"
+sink=velmar_null
+streams() { pactl list short sink-inputs | wc -l; }
+LD_PRELOAD="$libfaketime" FAKETIME="@2026-12-07 09:09:57" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    /usr/bin/velmar-dorl -systray >"$tmp/out.log" 2>&1 &
+program=$!
+for _ in $(seq 150); do [ "$(streams)" -gt 0 ] && break; sleep 0.1; done
+[ "$(streams)" -gt 0 ] || { kill "$program"; fail "no bell at 09:10 from the package"; }
+kill "$program"; wait "$program" 2>/dev/null
+[ -f "$XDG_DATA_HOME/VelmarDorl/Melodiler/Melodi 1.wav" ] || fail "no sound folders in the data folder"
+grep -q "Melodi 1.wav" "$tmp/out.log" || fail "the bell did not come from the data folder's melody"
+
+DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq velmar-dorl >/dev/null 2>&1 || fail "apt-get remove"
+for f in /usr/bin/velmar-dorl /usr/share/velmar-dorl /usr/share/applications/velmar-dorl.desktop \
+    /usr/share/doc/velmar-dorl; do
+    [ -e "$f" ] && fail "left behind: $f"
+done
+echo "PASS: packaged, installed with apt-get, rang a bell, removed"
