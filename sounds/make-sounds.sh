@@ -46,7 +46,9 @@ chime "$here/Melodiler/Melodi 6.wav" 0.7 1.8 $E5 $C5 $E5 $C5 $E5 $C5
 chime "$here/Melodiler/Melodi 1.wav" 0.6 2.2 $E5 $C5 $D5 $G4 $G4 $D5 $E5 $C5
 # A calm descending chime, as MP3.
 chime "$tmp/m2.wav" 0.5 2.0 $G5 $E5 $C5 $G4 $A4 $C5 $E5 $C5
-lame --quiet -m m -b 64 "$tmp/m2.wav" "$here/Melodiler/Melodi 2.mp3"
+# No Xing/LAME tag (-t): with it GStreamer's decoder is handed an empty last
+# frame and prints an assertion every time the melody plays.
+lame --quiet -m m -b 64 -t "$tmp/m2.wav" "$here/Melodiler/Melodi 2.mp3"
 # A short two-note signal.
 chime "$here/Melodiler/Melodi 4.wav" 0.5 1.5 $G4 $E4
 
