@@ -7,9 +7,14 @@
 #include "support/StartedForm.h"
 #include "timetable/BellScheduler.h"
 #include "timetable/HemenCalPage.h"
+#include "timetable/MinuteTimer.h"
 
 #include <QComboBox>
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <ctime>
+#include <unistd.h>
 
 namespace {
 QDateTime at(const char* hhmmss, QDate day = QDate(2026, 12, 7)) {
@@ -222,6 +227,21 @@ private slots:
         s.form->hemenCalPage()->cmdMars_Click(2);
         s.form->quitProgram();
         QVERIFY(!s.fakes.inhibitor.held); // let go at the end
+    }
+
+    void aClockSetBringsThePassAtOnce() {
+        if (::geteuid() != 0)
+            QSKIP("setting the clock needs root");
+        MinuteTimer timer;
+        QSignalSpy changed(&timer, &MinuteTimer::clockChanged);
+        QSignalSpy due(&timer, &MinuteTimer::timeout);
+        timer.start(50000);
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        QVERIFY(::clock_settime(CLOCK_REALTIME, &now) == 0); // set to itself: nothing moves
+        QTRY_COMPARE(due.size(), 1);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!timer.isActive());
     }
 
     void startedProgramRingsTheCurrentMinute() {
