@@ -16,20 +16,21 @@
 // Notes when the first buffer after arm() reaches the sink element named "out".
 class FirstBufferProbe {
 public:
-    explicit FirstBufferProbe(GstPlayer& player) {
-        out_ = gst_bin_get_by_name(GST_BIN(player.audioSink()), "out");
-        pad_ = gst_element_get_static_pad(out_, "sink");
-        gst_pad_add_probe(pad_, GST_PAD_PROBE_TYPE_BUFFER, &FirstBufferProbe::onBuffer, this,
-                          nullptr);
-    }
-    ~FirstBufferProbe() {
-        gst_object_unref(pad_);
-        gst_object_unref(out_);
-    }
+    explicit FirstBufferProbe(GstPlayer& player) : player_(player) { attach(); }
+    ~FirstBufferProbe() { detach(); }
     FirstBufferProbe(const FirstBufferProbe&) = delete;
     FirstBufferProbe& operator=(const FirstBufferProbe&) = delete;
 
+    // The player drops its pipeline when idle: arming follows it to the one
+    // in use now (making it, if need be, before the moment measured).
     void arm() {
+        GstElement* out = gst_bin_get_by_name(GST_BIN(player_.audioSink()), "out");
+        if (out != out_) {
+            detach();
+            attach();
+        }
+        if (out)
+            gst_object_unref(out);
         seenNs_ = -1;
         wallMs_ = -1;
         armedNs_ = steadyNs();
@@ -52,6 +53,18 @@ private:
         return GST_PAD_PROBE_OK;
     }
 
+    void attach() {
+        out_ = gst_bin_get_by_name(GST_BIN(player_.audioSink()), "out");
+        pad_ = gst_element_get_static_pad(out_, "sink");
+        gst_pad_add_probe(pad_, GST_PAD_PROBE_TYPE_BUFFER, &FirstBufferProbe::onBuffer, this,
+                          nullptr);
+    }
+    void detach() {
+        gst_object_unref(pad_);
+        gst_object_unref(out_);
+    }
+
+    GstPlayer& player_;
     GstElement* out_ = nullptr;
     GstPad* pad_ = nullptr;
     std::atomic<qint64> armedNs_{0};

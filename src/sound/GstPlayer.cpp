@@ -35,19 +35,30 @@ QString GstPlayer::soundFontPath() {
     return path;
 }
 
-GstPlayer::GstPlayer(const QString& audioSink, QObject* parent) : Player(parent) {
+GstPlayer::GstPlayer(const QString& audioSink, QObject* parent)
+    : Player(parent), sinkDescription_(audioSink) {}
+
+GstPlayer::~GstPlayer() {
+    dropPipeline();
+}
+
+// GStreamer and the pipeline come with the first sound and go when the
+// player is idle: a program hidden in the tray between bells holds neither.
+bool GstPlayer::ensurePipeline() {
+    if (playbin_)
+        return true;
     if (!gst_is_initialized())
         gst_init(nullptr, nullptr);
     playbin_ = gst_element_factory_make("playbin", "MP");
     if (!playbin_)
-        return; // no GStreamer base plugins: every file fails like a broken one
+        return false; // no GStreamer base plugins: every file fails like a broken one
     g_object_set(playbin_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
     // The sink carries its own volume element. Otherwise playbin makes a new
     // one for every sound when the sink has no volume (alsasink, fakesink),
     // and GStreamer 1.22.0 never frees it.
     const QString sinkDescription =
         QStringLiteral("volume name=level ! ") +
-        (audioSink.isEmpty() ? QStringLiteral("autoaudiosink") : audioSink);
+        (sinkDescription_.isEmpty() ? QStringLiteral("autoaudiosink") : sinkDescription_);
     GError* error = nullptr;
     GstElement* sink =
         gst_parse_bin_from_description(sinkDescription.toUtf8().constData(), TRUE, &error);
@@ -57,12 +68,14 @@ GstPlayer::GstPlayer(const QString& audioSink, QObject* parent) : Player(parent)
         g_error_free(error);
     g_signal_connect(playbin_, "element-setup", G_CALLBACK(pinSoundFont), nullptr);
     GstBus* bus = gst_element_get_bus(playbin_);
-    gst_bus_set_sync_handler(
-        bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage), this, nullptr);
+    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage),
+                             this, nullptr);
     gst_object_unref(bus);
+    setVolume(volume_);
+    return true;
 }
 
-GstPlayer::~GstPlayer() {
+void GstPlayer::dropPipeline() {
     if (!playbin_)
         return;
     gst_element_set_state(playbin_, GST_STATE_NULL);
@@ -70,11 +83,12 @@ GstPlayer::~GstPlayer() {
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
     gst_object_unref(playbin_);
+    playbin_ = nullptr;
 }
 
-GstElement* GstPlayer::audioSink() const {
+GstElement* GstPlayer::audioSink() {
     GstElement* sink = nullptr;
-    if (playbin_)
+    if (ensurePipeline())
         g_object_get(playbin_, "audio-sink", &sink, nullptr);
     if (sink)
         gst_object_unref(sink); // playbin keeps its own reference
@@ -93,7 +107,7 @@ void GstPlayer::open(const QString& path) {
     halt();
     playing_ = true;
     const QFileInfo info(path);
-    if (!playbin_ || !info.isFile() || !info.isReadable()) {
+    if (!info.isFile() || !info.isReadable() || !ensurePipeline()) {
         finishLater(false);
         return;
     }
@@ -126,8 +140,7 @@ void GstPlayer::stop() {
 
 void GstPlayer::unload() {
     halt();
-    if (playbin_)
-        g_object_set(playbin_, "uri", nullptr, nullptr);
+    dropPipeline();
 }
 
 void GstPlayer::setVolume(long hundredthsOfDb) {

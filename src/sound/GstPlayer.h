@@ -28,15 +28,18 @@ public:
     void setVolume(long hundredthsOfDb) override;
     long volume() const override { return volume_; }
 
-    // For benchmarks and tests that watch the sink.
-    GstElement* audioSink() const;
+    // For benchmarks and tests that watch the sink (it is made if need be).
+    GstElement* audioSink();
     static QString soundFontPath();
 
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);
     void halt();
+    bool ensurePipeline();
+    void dropPipeline();
     void finishLater(bool ok);
 
+    QString sinkDescription_;
     GstElement* playbin_ = nullptr;
     // Counts opened files; a report from an earlier one is dropped. Read on
     // GStreamer's threads, so atomic.
