@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -155,6 +156,26 @@ private slots:
         QVERIFY(list->hasFocus());
         wheelDown(); // focused: the wheel works as ever
         QCOMPARE(s.store->get(settings::zil(0)), QStringLiteral("Zil.wav"));
+    }
+
+    void everyTextFieldHasAnAccessibleName() {
+        Started s;
+        QStringList unnamed;
+        for (const QLineEdit* field : s.form->findChildren<QLineEdit*>()) {
+            if (field->accessibleName().isEmpty() &&
+                field->objectName() != QLatin1String("txtPrevInstance")) // hidden, for signals
+                unnamed << field->objectName();
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(' ')));
+        QCOMPARE(s.form->saatlerPage()->cell(0)->accessibleName(),
+                 QStringLiteral("1. ders öğrenci giriş saati"));
+        QCOMPARE(s.form->haftaSonuPage()->cell(71)->accessibleName(),
+                 QStringLiteral("Hafta sonu 12. ders çıkış saati"));
+        QCOMPARE(s.form->volumeBoxes().box(9)->accessibleName(),
+                 QStringLiteral("Çıkış zili ses düzeyi"));
+        s.form->sldVol()->setValue(2);
+        QCOMPARE(s.form->sldVol()->accessibleDescription(),
+                 QStringLiteral("Ses düzeyi 10 üzerinden 8"));
     }
 
     void announcementSwitchGreysItsVolume() {

@@ -122,6 +122,14 @@ void Form1::buildControls() {
     sldVol_->setTickPosition(QSlider::TicksRight);
     sldVol_->setPageStep(1);
     sldVol_->setGeometry(px(QRect(4860, 900, 330, 4200)));
+    sldVol_->setAccessibleName(QStringLiteral("Ana ses düzeyi"));
+    // Position 0 is the loudest: a screen reader is told the level, 0 to 10.
+    const auto describeLevel = [this] {
+        sldVol_->setAccessibleDescription(
+            QStringLiteral("Ses düzeyi 10 üzerinden %1").arg(10 - sldVol_->value()));
+    };
+    describeLevel();
+    connect(sldVol_, &QSlider::valueChanged, this, describeLevel);
     auto* label6 = new QLabel(QStringLiteral("Ana Ses"), this);
     label6->setObjectName(QStringLiteral("Label6"));
     label6->setAlignment(Qt::AlignCenter);

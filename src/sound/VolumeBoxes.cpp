@@ -17,10 +17,26 @@ VolumeBoxes::VolumeBoxes(StoredValues& values, SettingsStore& store, Playback& p
 void VolumeBoxes::attach(int index, QLineEdit* box) {
     boxes_.at(index) = box;
     box->setObjectName(QStringLiteral("txtSes_%1").arg(index));
+    box->setAccessibleName(accessibleName(index));
     box->setMaxLength(3);
     box->setText(settings::sesx(index).defaultValue);
     box->installEventFilter(this);
     connect(box, &QLineEdit::textChanged, this, [this, index] { txtSes_Change(index); });
+}
+
+// What a screen reader says for box `index` (Sesx order), which has no caption of its own.
+QString VolumeBoxes::accessibleName(int index) {
+    static const char* const names[kCount] = {"İstiklal Marşı ses düzeyi",
+                                              "Saygı duruşu ses düzeyi",
+                                              "Siren ses düzeyi",
+                                              "Müzik yayını ses düzeyi",
+                                              "Öğrenci giriş anonsu ses düzeyi",
+                                              "Öğretmen giriş anonsu ses düzeyi",
+                                              "Çıkış anonsu ses düzeyi",
+                                              "Öğrenci giriş zili ses düzeyi",
+                                              "Öğretmen giriş zili ses düzeyi",
+                                              "Çıkış zili ses düzeyi"};
+    return QString::fromUtf8(names[index]);
 }
 
 int VolumeBoxes::indexOf(QObject* box) const {

@@ -22,6 +22,7 @@ public:
                 QObject* parent = nullptr);
 
     void attach(int index, QLineEdit* box);
+    static QString accessibleName(int index);
     QLineEdit* box(int index) const { return boxes_.at(index); }
 
     // What a box reads after it is left: "" and values below 1 become "70",

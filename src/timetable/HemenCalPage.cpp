@@ -84,6 +84,7 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
     link_ = label(this, item("Label5", 1), QString(), {120, 4260, 4200, 270});
 
     Text1_ = new QLineEdit(this);
+    Text1_->setAccessibleName(QStringLiteral("İletişim adresi"));
     place(Text1_, QStringLiteral("Text1"), {120, 4620, 4200, 300});
 }
 
