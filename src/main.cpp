@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "platform/Clock.h"
+#include "platform/ClockSync.h"
 #include "platform/DesktopEventSounds.h"
 #include "platform/DialogRunner.h"
 #include "platform/EventLog.h"
@@ -86,6 +87,8 @@ int main(int argc, char* argv[]) {
     platform.shell = &shell;
     DBusIdleInhibitor inhibitor;
     platform.inhibitor = &inhibitor;
+    ClockSync clockSync;
+    platform.clockSync = &clockSync;
 
     SettingsStore store;
     Form1 form(platform, store);

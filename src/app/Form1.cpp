@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "platform/Clock.h"
+#include "platform/ClockSync.h"
 #include "platform/DialogRunner.h"
 #include "platform/EventLog.h"
 #include "platform/IdleInhibitor.h"
@@ -82,6 +83,8 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
     connect(&playback_, &Playback::stopEnabledChanged, cmdDurdur_, &QWidget::setEnabled);
     connect(&playback_, &Playback::trayAni, this, &Form1::TrayAni);
+    if (platform_.clockSync)
+        connect(platform_.clockSync, &ClockSync::changed, this, &Form1::clockSyncChanged);
     connect(&playback_, &Playback::trayAni, this, &Form1::stayAwakeAsNeeded);
     connect(cmdDurdur_, &QPushButton::clicked, &playback_, &Playback::cmdDurdur_Click);
     connect(sldVol_, &QSlider::valueChanged, this, &Form1::sldVol_Scroll);
@@ -464,7 +467,26 @@ void Form1::TrayAni(bool playing) {
     if (!platform_.tray)
         return;
     platform_.tray->setAnimating(playing);
-    platform_.tray->setTip(playing ? traytips::playing(playback_.info()) : traytips::idle());
+    const QString warning = clockWarning();
+    platform_.tray->setTip(playing             ? traytips::playing(playback_.info())
+                           : warning.isEmpty() ? traytips::idle()
+                                               : traytips::idle() + QStringLiteral("  ") + warning);
+}
+
+QString Form1::clockWarning() const {
+    const bool unsynchronized = platform_.clockSync && platform_.clockSync->synchronized() &&
+                                !*platform_.clockSync->synchronized();
+    return unsynchronized ? QStringLiteral("Saat eşitlenmemiş") : QString();
+}
+
+void Form1::clockSyncChanged() {
+    if (!clockWarning().isEmpty())
+        eventlog::warning(QStringLiteral("Saat eşitlenmemiş: zil saatleri kaymış olabilir"));
+    else if (platform_.clockSync->synchronized())
+        eventlog::info(QStringLiteral("Saat eşitlendi"));
+    TrayAni(playback_.playing());
+    if (isVisible())
+        tmrTime_Timer();
 }
 
 void Form1::Text1_Change() {
@@ -480,8 +502,9 @@ void Form1::Label5_Click() {
 
 void Form1::tmrTime_Timer() {
     const QDateTime now = platform_.clock->now();
-    const QString text =
-        now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + day_.dayName;
+    QString text = now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + day_.dayName;
+    if (const QString warning = clockWarning(); !warning.isEmpty())
+        text += QStringLiteral("  ") + warning;
     if (lblTime_->text() != text)
         lblTime_->setText(text);
     // Re-armed just past the next second boundary instead of polling.

@@ -103,6 +103,8 @@ private:
     void showAbout();
     void TrayAni(bool playing);
     bool trayShown() const;
+    QString clockWarning() const;
+    void clockSyncChanged();
     void trayAvailabilityChanged(bool available);
 
     Platform platform_;

@@ -3,6 +3,7 @@
 #include <QString>
 
 class Clock;
+class ClockSync;
 class DesktopShell;
 class DialogRunner;
 class EventSounds;
@@ -25,6 +26,7 @@ struct Platform {
     EventSounds* eventSounds = nullptr;
     DesktopShell* shell = nullptr;
     IdleInhibitor* inhibitor = nullptr;
+    ClockSync* clockSync = nullptr;
 };
 
 // What the process knows about itself at start.
