@@ -1,12 +1,16 @@
+#include "app/BackupMenu.h"
 #include "platform/EventLog.h"
 #include "platform/Timetable.h"
 #include "support/StartedForm.h"
 #include "timetable/HemenCalPage.h"
+#include "timetable/HolidaysDialog.h"
 #include "timetable/MelodilerPage.h"
 #include "timetable/MuzikPage.h"
 #include "timetable/TimeCell.h"
 #include "timetable/TimetablePage.h"
+#include "tray/TrayTips.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,6 +18,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QtTest>
 
 namespace {
@@ -160,9 +165,13 @@ private slots:
 
     void everyTextFieldHasAnAccessibleName() {
         Started s;
+        s.form->findChild<QToolBar*>("Toolbar1")->actions().at(1)->trigger(); // Tatil Günleri
         QStringList unnamed;
         for (const QLineEdit* field : s.form->findChildren<QLineEdit*>()) {
-            if (field->accessibleName().isEmpty() &&
+            // A date box's inner line is read through the box itself.
+            const auto* box = qobject_cast<const QAbstractSpinBox*>(field->parentWidget());
+            const QString name = box ? box->accessibleName() : field->accessibleName();
+            if (name.isEmpty() &&
                 field->objectName() != QLatin1String("txtPrevInstance")) // hidden, for signals
                 unnamed << field->objectName();
         }
@@ -176,6 +185,40 @@ private slots:
         s.form->sldVol()->setValue(2);
         QCOMPARE(s.form->sldVol()->accessibleDescription(),
                  QStringLiteral("Ses düzeyi 10 üzerinden 8"));
+    }
+
+    void holidaysAndBackupFromTheToolbar() {
+        Started s; // Monday 2026-12-07 09:00
+        const QToolBar* toolbar = s.form->findChild<QToolBar*>("Toolbar1");
+        const auto* clock = s.form->findChild<QLabel*>("lblTime");
+        QCOMPARE(toolbar->actions().at(1)->text(), QStringLiteral("Tatil Günleri"));
+        toolbar->actions().at(1)->trigger();
+        HolidaysDialog* dialog = s.form->holidaysWindow();
+        QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+        QVERIFY(s.fakes.dialogs.modals.empty());
+
+        dialog->findChild<QPushButton*>("cmdTatilYap")->click(); // today is chosen at first
+        QVERIFY(s.form->holidays().contains(kMonday.date()));
+        QVERIFY2(clock->text().endsWith(QStringLiteral("Bugün tatil")), qPrintable(clock->text()));
+        QCOMPARE(s.fakes.tray.calls.last(),
+                 QStringLiteral("tip:") + traytips::idle() + QStringLiteral("  Bugün tatil"));
+        QVERIFY(s.store->get(settings::tatilGunler()).contains(QStringLiteral("2026-12-07")));
+        dialog->findChild<QPushButton*>("cmdTatilKaldir")->click();
+        QVERIFY(!clock->text().contains(QStringLiteral("tatil")));
+        QCOMPARE(s.fakes.tray.calls.last(), QStringLiteral("tip:") + traytips::idle());
+
+        // Yedek: out, a change, back in: the page shows the backup's time again.
+        s.fakes.dialogs.chosenFile = s.folders.root() + QStringLiteral("/yedek.ini");
+        s.form->backupMenu()->exportSettings();
+        s.form->tabMain()->setCurrentIndex(1);
+        TimeCell* cell = s.form->saatlerPage()->cell(2);
+        cell->setText(QStringLiteral("11:11"));
+        QCOMPARE(s.store->get(settings::timex(2)), QStringLiteral("11:11"));
+        s.form->backupMenu()->importSettings();
+        QCOMPARE(cell->text(), QStringLiteral("09:10"));
+        QCOMPARE(s.form->values().timex[2], QStringLiteral("09:10"));
+        QVERIFY2(s.fakes.dialogs.messages.last().startsWith(QStringLiteral("Yedek içe aktarıldı")),
+                 qPrintable(s.fakes.dialogs.messages.join('|')));
     }
 
     void announcementSwitchGreysItsVolume() {

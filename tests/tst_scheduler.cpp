@@ -1,4 +1,5 @@
 #include "platform/EventLog.h"
+#include "platform/Holidays.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
@@ -163,6 +164,36 @@ private slots:
         QCOMPARE(missed.size(), 1);
         QVERIFY2(missed.first().startsWith(QStringLiteral("Çıkış zili 09:10")),
                  qPrintable(missed.first()));
+    }
+
+    void markedDaysRingNothingButRingNowPlays() {
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        SchedulerRig r;
+        SettingsStore store;
+        Holidays holidays(store);
+        r.scheduler.setHolidays(&holidays);
+        const QDate friday(2026, 12, 11), monday(2026, 12, 14);
+        holidays.mark(friday, monday); // a long weekend
+        r.clock.set(at("09:10:00.000", friday));
+        r.scheduler.pass(0);
+        r.clock.set(at("09:20:00.000", friday));
+        r.scheduler.pass(0);
+        QVERIFY(r.player.opened().isEmpty());
+        QVERIFY(!r.playback.MusicOn());
+        r.scheduler.ring(2); // "Hemen Çal" still rings
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
+        r.playback.cmdDurdur_Click();
+
+        r.clock.set(at("09:09:30.000", monday));
+        r.scheduler.pass(0);
+        holidays.unmark(monday, monday); // takes effect with the next minute
+        r.clock.set(at("09:10:00.000", monday));
+        r.scheduler.pass(0);
+        QCOMPARE(r.player.opened().size(), 2);
+        eventlog::setSink({});
+        QCOMPARE(log.filter(QStringLiteral("Bugün tatil")).size(), 2); // once a day
+        QVERIFY(log.filter(QStringLiteral("çalmadı")).isEmpty());
     }
 
     void aClockHoursFastCorrectedRingsEveryTrueBellOnce() {

@@ -1,3 +1,5 @@
+#include "platform/Backup.h"
+#include "platform/Holidays.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredValues.h"
 #include "platform/ValueConversion.h"
@@ -44,7 +46,7 @@ private slots:
         QCOMPARE(settings::musicT(23).key, QStringLiteral("MusicT(23)"));
         QCOMPARE(settings::timex(71).key, QStringLiteral("timex(71)"));
         QCOMPARE(settings::musicT(23).section, QStringLiteral("Müzik"));
-        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2));
+        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2 + 2));
     }
 
     void int16Conversion_data() {
@@ -166,6 +168,130 @@ private slots:
         SettingsStore store;
         QVERIFY(!store.save(settings::aktif(), QStringLiteral("0")));
         ::chmod(QFile::encodeName(folders.config() + "/VelmarDorl").constData(), 0700);
+    }
+
+    void holidayListsReadBackAndNonsenseIsRefused() {
+        using namespace holidays;
+        const auto days = parseDates(" 2027-04-23, 2027-06-25..2027-09-06,2027-04-24");
+        QVERIFY(days);
+        QCOMPARE(days->size(), size_t(2 + 74));
+        QCOMPARE(formatDates(*days),
+                 QStringLiteral("2027-04-23..2027-04-24,2027-06-25..2027-09-06"));
+        QCOMPARE(parseDates(QString())->size(), size_t(0));
+        for (const char* bad : {"2027-02-30", "2027-09-06..2027-06-25", "23.04.2027", "2027-4-23",
+                                "2027-04-23,", "0001-01-01..9999-12-31", "tatil"})
+            QVERIFY2(!parseDates(QString::fromLatin1(bad)), bad);
+        QCOMPARE(parseYears(QStringLiteral("2027,2026"))->size(), size_t(2));
+        QVERIFY(!parseYears(QStringLiteral("2026,yarın")));
+    }
+
+    void nationalDaysAreMarkedUntilTheUserChangesTheirYear() {
+        TestFolders folders;
+        SettingsStore store;
+        Holidays holidays(store);
+        QVERIFY(holidays.contains(QDate(2027, 4, 23)));
+        QVERIFY(holidays.contains(QDate(2031, 10, 29)));
+        QVERIFY(!holidays.contains(QDate(2027, 4, 22)));
+        QVERIFY(!QFile::exists(folders.settingsFile())); // offered, not written
+
+        holidays.unmark(QDate(2027, 4, 23), QDate(2027, 4, 23));
+        holidays.mark(QDate(2027, 1, 18), QDate(2027, 2, 5)); // the term break
+        Holidays reread(store);
+        QVERIFY(!reread.contains(QDate(2027, 4, 23)));
+        QVERIFY(reread.contains(QDate(2027, 5, 19)));
+        QVERIFY(reread.contains(QDate(2027, 1, 30)));
+        QCOMPARE(reread.marked(2027, 2027).size(), size_t(6 + 19));
+
+        // Clearing past days keeps this year's national days still ahead.
+        QCOMPARE(reread.clearBefore(QDate(2027, 5, 10)), 1 + 19 + 1);
+        QVERIFY(!reread.contains(QDate(2027, 1, 30)));
+        QVERIFY(reread.contains(QDate(2027, 5, 19)));
+        QVERIFY(reread.contains(QDate(2028, 1, 1)));
+
+        folders.writeSettings("[Tatil]\nGunler=yarın\n"); // a hand edit gone wrong
+        Holidays broken(store);
+        QVERIFY(!broken.contains(QDate(2027, 5, 10)));
+        QVERIFY(broken.contains(QDate(2028, 4, 23)));
+    }
+
+    void exportThenImportGivesTheSameBells() {
+        QTemporaryDir files;
+        const QString backupFile = files.path() + QStringLiteral("/yedek.ini");
+        std::vector<std::pair<settings::Setting, QString>> mine;
+        {
+            TestFolders school;
+            SettingsStore store;
+            store.save(settings::timex(2), QStringLiteral("09:05"));
+            store.save(settings::timex(40), QStringLiteral("1_:__"));
+            store.save(settings::zil(0), QStringLiteral("Okulumuzun zili, 2.mp3"));
+            store.save(settings::sesx(4), QStringLiteral("35"));
+            store.save(settings::hwnd(), QStringLiteral("4242"));
+            Holidays(store).mark(QDate(2027, 1, 18), QDate(2027, 2, 5));
+            QVERIFY(QFile::exists(backupFile + ".part") == false);
+            QCOMPARE(backup::exportTo(store, backupFile), QString());
+            for (const settings::Setting& s : backup::rows())
+                mine.emplace_back(s, store.get(s));
+        }
+        TestFolders newPc;
+        SettingsStore store;
+        store.save(settings::timex(2), QStringLiteral("10:00"));
+        const QByteArray before = newPc.settingsBytes();
+        QString copy;
+        QCOMPARE(backup::importFrom(store, backupFile, &copy), QString());
+        QCOMPARE(mine.size(), backup::rows().size());
+        for (const auto& [setting, value] : mine)
+            QCOMPARE(SettingsStore().get(setting), value);
+        QCOMPARE(SettingsStore().get(settings::hwnd()), QStringLiteral("0")); // not carried
+        QVERIFY(Holidays(store).contains(QDate(2027, 1, 25)));
+        QFile kept(copy);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), before);
+    }
+
+    void brokenOrForeignBackupChangesNothing_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("not ours") << QByteArray("[Saatler]\ntimex%282%29=09:05\n")
+                                  << "yedeği değil";
+        QTest::newRow("binary") << QByteArray("\x7f"
+                                              "ELF\0\0\1",
+                                              7)
+                                << "metin dosyası değil";
+        QTest::newRow("unknown key")
+            << QByteArray("[Yedek]\nProgram=Velmar Dorl\n[Genel]\nhwnd=5\n")
+            << "bilinmeyen bir ayar var: Genel/hwnd";
+        QTest::newRow("missing key")
+            << QByteArray("[Yedek]\nProgram=Velmar Dorl\n") << "ayar eksik: Melodiler/Zil(0)";
+        QTest::newRow("wrong shape") << QByteArray() << "geçersiz bir değer var: Saatler/timex(5)";
+        QTest::newRow("no file") << QByteArray("-") << "bulunamadı";
+    }
+
+    void brokenOrForeignBackupChangesNothing() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, problem);
+        TestFolders folders;
+        const QString file = folders.root() + QStringLiteral("/yedek.ini");
+        SettingsStore store;
+        store.save(settings::timex(5), QStringLiteral("10:00"));
+        if (content.isEmpty()) { // a real export with one value spoilt
+            QCOMPARE(backup::exportTo(store, file), QString());
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray text =
+                f.readAll().replace("timex%285%29=10:00", "timex%285%29=25:61x");
+            f.close();
+            content = text;
+        }
+        if (content != "-") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(content);
+        }
+        const QByteArray before = folders.settingsBytes();
+        const QString answer = backup::importFrom(store, file);
+        QVERIFY2(answer.contains(problem), qPrintable(answer));
+        QCOMPARE(folders.settingsBytes(), before);
+        QCOMPARE(QDir(folders.config() + "/VelmarDorl").entryList(QDir::Files).size(), 1);
     }
 
     void masterLevelSteps() {

@@ -1,5 +1,7 @@
 #include "app/Form1.h"
 
+#include "app/BackupMenu.h"
+
 #include "platform/Clock.h"
 #include "platform/ClockSync.h"
 #include "platform/DialogRunner.h"
@@ -12,6 +14,7 @@
 #include "sound/Mixer.h"
 #include "timetable/AwakeHours.h"
 #include "timetable/HemenCalPage.h"
+#include "timetable/HolidaysDialog.h"
 #include "timetable/MelodilerPage.h"
 #include "timetable/MuzikPage.h"
 #include "timetable/PageParts.h"
@@ -34,6 +37,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 constexpr int kWidthTwips = 5205;
@@ -53,8 +57,9 @@ constexpr PageCaption kPages[] = {{"Hemen Çal", "HemenÇal"},
 Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer),
       playback_(*platform.player, masterLevel_, values_, *platform.clock),
-      volumeBoxes_(values_, store_, playback_, filling_),
+      volumeBoxes_(values_, store_, playback_, filling_), holidays_(store_),
       scheduler_(values_, playback_, *platform.clock) {
+    scheduler_.setHolidays(&holidays_);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
     setWindowIcon(programIcon());
@@ -85,6 +90,7 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     connect(&playback_, &Playback::trayAni, this, &Form1::TrayAni);
     if (platform_.clockSync)
         connect(platform_.clockSync, &ClockSync::changed, this, &Form1::clockSyncChanged);
+    connect(&holidays_, &Holidays::changed, this, &Form1::statusChanged);
     connect(&playback_, &Playback::trayAni, this, &Form1::stayAwakeAsNeeded);
     connect(cmdDurdur_, &QPushButton::clicked, &playback_, &Playback::cmdDurdur_Click);
     connect(sldVol_, &QSlider::valueChanged, this, &Form1::sldVol_Scroll);
@@ -97,7 +103,7 @@ void Form1::buildControls() {
     const auto px = [dpi](QRect twips) { return twips::toPixels(twips, dpi); };
     setFixedSize(twips::toPixels(QSize(kWidthTwips, kHeightTwips), dpi));
 
-    // Toolbar1 with its one button, the About window.
+    // Toolbar1: the About window, the holidays, the backup.
     Toolbar1_ = new QToolBar(this);
     Toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1_->setIconSize(QSize(16, 16));
@@ -105,6 +111,12 @@ void Form1::buildControls() {
     QAction* about = Toolbar1_->addAction(programIcon(), QStringLiteral("Hakkında"));
     about->setObjectName(QStringLiteral("Toolbar1_button"));
     connect(about, &QAction::triggered, this, &Form1::showAbout);
+    QAction* holidays = Toolbar1_->addAction(QStringLiteral("Tatil Günleri"));
+    holidays->setObjectName(QStringLiteral("Toolbar1_tatil"));
+    holidays->setToolTip(QStringLiteral("Zil çalmayacak günler"));
+    connect(holidays, &QAction::triggered, this, &Form1::showHolidays);
+    backup_ = new BackupMenu(this, store_, *platform_.dialogs, [this] { reloadSettings(); });
+    Toolbar1_->addWidget(backup_->button());
 
     tabMain_ = new QTabWidget(this);
     tabMain_->setObjectName(QStringLiteral("tabMain"));
@@ -271,6 +283,9 @@ bool Form1::Form_Load(const StartupContext& context) {
         filling_ = false;
     }
 
+    if (!statusNotes().isEmpty())
+        statusChanged();
+
     eventlog::info(
         QStringLiteral("Velmar Dorl başladı%1, %2 saatleri")
             .arg(systray ? QStringLiteral(" (gizli)") : QString(),
@@ -320,6 +335,38 @@ void Form1::showAbout() {
     about_->show();
     about_->raise();
     about_->activateWindow();
+}
+
+void Form1::showHolidays() {
+    if (!holidaysDialog_) {
+        holidaysDialog_ = new HolidaysDialog(holidays_, *platform_.clock, this);
+        holidaysDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    holidaysDialog_->show();
+    holidaysDialog_->raise();
+    holidaysDialog_->activateWindow();
+}
+
+HolidaysDialog* Form1::holidaysWindow() const {
+    return holidaysDialog_;
+}
+
+void Form1::reloadSettings() {
+    GetRegistry(store_, values_);
+    holidays_.load();
+    if (const auto position = conversion::toInt16(values_.MasterVolume)) {
+        filling_ = true;
+        sldVol_->setValue(*position);
+        filling_ = false;
+    }
+    if (playback_.playing())
+        masterLevel_.apply(values_.MasterVolume);
+    hemenCal_->refresh();
+    saatler_->refresh();
+    melodiler_->refresh();
+    muzik_->refresh();
+    haftaSonu_->refresh();
+    stayAwakeAsNeeded();
 }
 
 void Form1::showAddFileDialog(const QString& mode) {
@@ -393,6 +440,7 @@ void Form1::followTheDay() {
                                                                  : QStringLiteral("hafta içi")));
     if (day_.weekend)
         showNotice(day_.noticeMode, false);
+    statusChanged();
 }
 
 void Form1::txtPrevInstance_Change() {
@@ -439,6 +487,8 @@ void Form1::quitProgram() {
         notice_->close();
     if (about_)
         about_->close();
+    if (holidaysDialog_)
+        holidaysDialog_->close();
     if (platform_.tray)
         platform_.tray->removeIcon();
     close();
@@ -467,10 +517,27 @@ void Form1::TrayAni(bool playing) {
     if (!platform_.tray)
         return;
     platform_.tray->setAnimating(playing);
-    const QString warning = clockWarning();
-    platform_.tray->setTip(playing             ? traytips::playing(playback_.info())
-                           : warning.isEmpty() ? traytips::idle()
-                                               : traytips::idle() + QStringLiteral("  ") + warning);
+    const QString notes = statusNotes();
+    platform_.tray->setTip(playing           ? traytips::playing(playback_.info())
+                           : notes.isEmpty() ? traytips::idle()
+                                             : traytips::idle() + QStringLiteral("  ") + notes);
+}
+
+QString Form1::statusNotes() const {
+    QStringList notes;
+    if (holidays_.contains(platform_.clock->now().date()))
+        notes << QStringLiteral("Bugün tatil");
+    if (const QString warning = clockWarning(); !warning.isEmpty())
+        notes << warning;
+    return notes.join(QStringLiteral("  "));
+}
+
+void Form1::statusChanged() {
+    if (ended_ || !levelsSetUp_)
+        return;
+    TrayAni(playback_.playing());
+    if (isVisible())
+        tmrTime_Timer();
 }
 
 QString Form1::clockWarning() const {
@@ -484,9 +551,7 @@ void Form1::clockSyncChanged() {
         eventlog::warning(QStringLiteral("Saat eşitlenmemiş: zil saatleri kaymış olabilir"));
     else if (platform_.clockSync->synchronized())
         eventlog::info(QStringLiteral("Saat eşitlendi"));
-    TrayAni(playback_.playing());
-    if (isVisible())
-        tmrTime_Timer();
+    statusChanged();
 }
 
 void Form1::Text1_Change() {
@@ -503,8 +568,8 @@ void Form1::Label5_Click() {
 void Form1::tmrTime_Timer() {
     const QDateTime now = platform_.clock->now();
     QString text = now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + day_.dayName;
-    if (const QString warning = clockWarning(); !warning.isEmpty())
-        text += QStringLiteral("  ") + warning;
+    if (const QString notes = statusNotes(); !notes.isEmpty())
+        text += QStringLiteral("  ") + notes;
     if (lblTime_->text() != text)
         lblTime_->setText(text);
     // Re-armed just past the next second boundary instead of polling.

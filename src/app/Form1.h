@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Platform.h"
+#include "platform/Holidays.h"
 #include "platform/Signalling.h"
 #include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
@@ -14,7 +15,9 @@
 #include <QTimer>
 #include <QWidget>
 
+class BackupMenu;
 class Form3;
+class HolidaysDialog;
 class frmHakkinda;
 class HemenCalPage;
 class MelodilerPage;
@@ -72,6 +75,11 @@ public:
     void tabMain_Click();
 
     frmHakkinda* aboutWindow() const;
+    HolidaysDialog* holidaysWindow() const;
+    Holidays& holidays() { return holidays_; }
+    BackupMenu* backupMenu() const { return backup_; }
+    // Takes in settings written from outside (an imported backup).
+    void reloadSettings();
 
 signals:
     // The program has ended; main() leaves the event loop on it.
@@ -101,9 +109,13 @@ private:
     void showOnFirstTab();
     void sldVol_Scroll();
     void showAbout();
+    void showHolidays();
     void TrayAni(bool playing);
     bool trayShown() const;
     QString clockWarning() const;
+    // "Bugün tatil", "Saat eşitlenmemiş": shown after the clock and in the tip.
+    QString statusNotes() const;
+    void statusChanged();
     void clockSyncChanged();
     void trayAvailabilityChanged(bool available);
 
@@ -113,6 +125,7 @@ private:
     MasterLevel masterLevel_;
     Playback playback_;
     VolumeBoxes volumeBoxes_;
+    Holidays holidays_;
     BellScheduler scheduler_;
     DayChoice day_;
     QDate dayDate_; // the day whose table is in force
@@ -127,6 +140,8 @@ private:
     SignalServer signals_;
     QPointer<Form3> notice_;
     QPointer<frmHakkinda> about_;
+    QPointer<HolidaysDialog> holidaysDialog_;
+    BackupMenu* backup_ = nullptr;
 
     QTabWidget* tabMain_ = nullptr;
     HemenCalPage* hemenCal_ = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/DialogRunner.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 
 int QtDialogRunner::runModal(QDialog& dialog) {
@@ -15,4 +16,11 @@ void QtDialogRunner::information(QWidget* parent, const QString& text) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+}
+
+QString QtDialogRunner::chooseFile(QWidget* parent, bool save, const QString& caption,
+                                   const QString& suggested) {
+    const QString filter = QStringLiteral("Velmar Dorl yedeği (*.ini);;Tüm dosyalar (*)");
+    return save ? QFileDialog::getSaveFileName(parent, caption, suggested, filter)
+                : QFileDialog::getOpenFileName(parent, caption, suggested, filter);
 }

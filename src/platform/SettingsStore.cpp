@@ -75,15 +75,18 @@ QString SettingsStore::get(const settings::Setting& setting) const {
     return get(setting.section, setting.key, setting.defaultValue);
 }
 
-bool SettingsStore::save(const QString& section, const QString& key, const QString& value) {
+bool SettingsStore::prepareToWrite() {
     if (broken_ && brokenCopy_.isEmpty()) {
-        keepBrokenCopy();
+        brokenCopy_ = keepCopy(QStringLiteral(".broken-"));
         if (brokenCopy_.isEmpty())
             return false; // never overwrite a file we could not keep a copy of
         startCleanFile();
     }
     QDir().mkpath(QFileInfo(filePath_).absolutePath());
-    settings_->setValue(fullKey(section, key), value);
+    return true;
+}
+
+bool SettingsStore::finishWrite() {
     settings_->sync();
     if (settings_->status() != QSettings::NoError)
         return false;
@@ -91,8 +94,23 @@ bool SettingsStore::save(const QString& section, const QString& key, const QStri
     return true;
 }
 
+bool SettingsStore::save(const QString& section, const QString& key, const QString& value) {
+    if (!prepareToWrite())
+        return false;
+    settings_->setValue(fullKey(section, key), value);
+    return finishWrite();
+}
+
 bool SettingsStore::save(const settings::Setting& setting, const QString& value) {
     return save(setting.section, setting.key, value);
+}
+
+bool SettingsStore::saveAll(const std::vector<std::pair<settings::Setting, QString>>& values) {
+    if (!prepareToWrite())
+        return false;
+    for (const auto& [setting, value] : values)
+        settings_->setValue(fullKey(setting.section, setting.key), value);
+    return finishWrite();
 }
 
 // QSettings will not write over a file it could not parse; start a clean one
@@ -109,14 +127,13 @@ void SettingsStore::startCleanFile() {
         settings_->setValue(it.key(), it.value());
 }
 
-void SettingsStore::keepBrokenCopy() {
+QString SettingsStore::keepCopy(const QString& tag) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = filePath_ + QStringLiteral(".broken-") + stamp;
+    QString target = filePath_ + tag + stamp;
     for (int n = 1; QFile::exists(target); ++n)
-        target =
-            filePath_ + QStringLiteral(".broken-") + stamp + QLatin1Char('-') + QString::number(n);
-    if (QFile::copy(filePath_, target)) {
-        syncToDisk(target);
-        brokenCopy_ = target;
-    }
+        target = filePath_ + tag + stamp + QLatin1Char('-') + QString::number(n);
+    if (!QFile::copy(filePath_, target))
+        return {};
+    syncToDisk(target);
+    return target;
 }

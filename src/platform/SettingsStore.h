@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -29,6 +31,12 @@ public:
     // False when the value could not be made durable; the caller carries on.
     bool save(const QString& section, const QString& key, const QString& value);
     bool save(const settings::Setting& setting, const QString& value);
+    // Many values at once, made durable together.
+    bool saveAll(const std::vector<std::pair<settings::Setting, QString>>& values);
+
+    // A dated copy of the file beside it, "<file><tag><stamp>"; empty when
+    // no copy could be made (also when there is no file yet).
+    QString keepCopy(const QString& tag);
 
     // A file that could not be read as a whole is copied aside before the
     // first write, so the user's file is never silently lost.
@@ -36,7 +44,8 @@ public:
     QString brokenCopyPath() const { return brokenCopy_; }
 
 private:
-    void keepBrokenCopy();
+    bool prepareToWrite();
+    bool finishWrite();
     void startCleanFile();
 
     QString filePath_;

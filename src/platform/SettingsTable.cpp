@@ -1,6 +1,11 @@
 #include "platform/SettingsTable.h"
 
+#include "platform/HolidayDates.h"
 #include "platform/Timetable.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
 
 #include <QDir>
 
@@ -21,47 +26,93 @@ QString indexedKey(const QString& prefix, int index) {
 
 Setting zil(int kind) {
     return {kMelodiler, indexedKey(QStringLiteral("Zil"), kind),
-            QString::fromLatin1(kMelodyDefaults.at(kind))};
+            QString::fromLatin1(kMelodyDefaults.at(kind)), Shape::FileName};
 }
 
 Setting timex(int cell) {
-    return {kSaatler, indexedKey(QStringLiteral("timex"), cell), timetable::defaultCellText(cell)};
+    return {kSaatler, indexedKey(QStringLiteral("timex"), cell), timetable::defaultCellText(cell),
+            Shape::Time};
 }
 
 Setting anons(int kind) {
     return {kAnonslar, indexedKey(QStringLiteral("Anons"), kind),
-            QString::fromLatin1(kAnnouncementDefaults.at(kind))};
+            QString::fromLatin1(kAnnouncementDefaults.at(kind)), Shape::Flag};
 }
 
 Setting zilIptal() {
-    return {kAnonslar, QStringLiteral("ZilIptal"), QStringLiteral("1")};
+    return {kAnonslar, QStringLiteral("ZilIptal"), QStringLiteral("1"), Shape::Flag};
 }
 
 Setting aktif() {
-    return {kMuzik, QStringLiteral("Aktif"), QStringLiteral("1")};
+    return {kMuzik, QStringLiteral("Aktif"), QStringLiteral("1"), Shape::Flag};
 }
 
 Setting musicT(int breakIndex) {
     return {kMuzik, indexedKey(QStringLiteral("MusicT"), breakIndex),
-            QString::number(timetable::defaultBreakMark(breakIndex))};
+            QString::number(timetable::defaultBreakMark(breakIndex)), Shape::Flag};
 }
 
 Setting sesx(int index) {
     return {kSes, indexedKey(QStringLiteral("Sesx"), index),
-            QString::number(kVolumeDefaults.at(index))};
+            QString::number(kVolumeDefaults.at(index)), Shape::Level};
 }
 
 Setting masterVolume() {
-    return {kSes, QStringLiteral("MasterVolume"), QStringLiteral("0")};
+    return {kSes, QStringLiteral("MasterVolume"), QStringLiteral("0"), Shape::Position};
 }
 
 Setting hwnd() {
-    return {kGenel, QStringLiteral("hwnd"), QStringLiteral("0")};
+    return {kGenel, QStringLiteral("hwnd"), QStringLiteral("0"), Shape::Internal};
 }
 
 Setting silPath() {
     return {kGenel, QStringLiteral("silPath"),
-            QDir::homePath() + QStringLiteral("/.local/opt/Velmar Dorl")};
+            QDir::homePath() + QStringLiteral("/.local/opt/Velmar Dorl"), Shape::Internal};
+}
+
+Setting tatilGunler() {
+    return {kTatil, QStringLiteral("Gunler"), QString(), Shape::Dates};
+}
+
+Setting resmiYillar() {
+    return {kTatil, QStringLiteral("ResmiYillar"), QString(), Shape::Years};
+}
+
+namespace {
+bool isWholeNumberIn(const QString& value, int low, int high) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    if (!digits.match(value).hasMatch())
+        return false;
+    const int n = value.toInt();
+    return n >= low && n <= high;
+}
+} // namespace
+
+bool fits(const Setting& setting, const QString& value) {
+    switch (setting.shape) {
+    case Shape::Internal:
+        return true;
+    case Shape::FileName:
+        return !value.isEmpty() && value.size() <= 255 && !value.contains(QLatin1Char('/')) &&
+               value != QLatin1String(".") && value != QLatin1String("..") &&
+               std::none_of(value.cbegin(), value.cend(),
+                            [](QChar c) { return c.category() == QChar::Other_Control; });
+    case Shape::Time: {
+        static const QRegularExpression time(QStringLiteral("^[0-9_]{2}:[0-9_]{2}$"));
+        return time.match(value).hasMatch();
+    }
+    case Shape::Flag:
+        return value == QLatin1String("0") || value == QLatin1String("1");
+    case Shape::Level:
+        return isWholeNumberIn(value, 0, 100);
+    case Shape::Position:
+        return isWholeNumberIn(value, 0, 10);
+    case Shape::Dates:
+        return holidays::parseDates(value).has_value();
+    case Shape::Years:
+        return holidays::parseYears(value).has_value();
+    }
+    return false;
 }
 
 const std::vector<Setting>& table() {
@@ -82,6 +133,8 @@ const std::vector<Setting>& table() {
         rows.push_back(masterVolume());
         rows.push_back(hwnd());
         rows.push_back(silPath());
+        rows.push_back(tatilGunler());
+        rows.push_back(resmiYillar());
         return rows;
     }();
     return all;

@@ -15,11 +15,27 @@ inline const QString kAnonslar = QStringLiteral("Anonslar");
 inline const QString kMuzik = QStringLiteral("Müzik");
 inline const QString kSes = QStringLiteral("Ses");
 inline const QString kGenel = QStringLiteral("Genel");
+inline const QString kTatil = QStringLiteral("Tatil");
+
+// What a stored value looks like when this program wrote it. A backup is
+// checked against it; `Internal` settings belong to this PC and are never
+// carried in a backup.
+enum class Shape {
+    Internal,
+    FileName, // a bare file name in a sound folder
+    Time,     // "HH:MM", "__" for an unfilled part
+    Flag,     // "0" or "1"
+    Level,    // 0 to 100
+    Position, // the master slider, 0 to 10
+    Dates,    // days and ranges: "2027-04-23,2027-06-25..2027-09-06"
+    Years,    // "2026,2027"
+};
 
 struct Setting {
     QString section;
     QString key;
     QString defaultValue;
+    Shape shape = Shape::Internal;
 };
 
 // "prefix(index)", as in "timex(71)".
@@ -35,6 +51,13 @@ Setting sesx(int index);
 Setting masterVolume();
 Setting hwnd();
 Setting silPath();
+// Days marked without bells, and the years whose national holidays the user
+// has taken over (until then they count as marked).
+Setting tatilGunler();
+Setting resmiYillar();
+
+// True when `value` has the setting's shape.
+bool fits(const Setting& setting, const QString& value);
 
 // All of the above, in load order.
 const std::vector<Setting>& table();

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
+#include "platform/Holidays.h"
 #include "platform/StoredValues.h"
 #include "platform/Timetable.h"
 #include "sound/Bells.h"
@@ -54,6 +55,8 @@ int BellScheduler::pass(int table) {
     last = std::max(last, minute);
 
     for (qint64 m = from; m <= minute; ++m) {
+        if (holidayAt(m))
+            continue;
         if (!rung_[table].insert(m).second)
             continue; // rung already: the clock went back or the timer came early
         const QString hhmm = hhmmOf(m);
@@ -68,10 +71,24 @@ int BellScheduler::pass(int table) {
     return msToNextMinute(now.time());
 }
 
+bool BellScheduler::holidayAt(qint64 minute) {
+    const QDate day = QDateTime::fromSecsSinceEpoch(minute * 60).date();
+    if (!holidays_ || !holidays_->contains(day))
+        return false;
+    if (holidayLogged_ != day) {
+        holidayLogged_ = day;
+        eventlog::info(QStringLiteral("Bugün tatil (%1): zil ve teneffüs müziği yok")
+                           .arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
+    }
+    return true;
+}
+
 void BellScheduler::logMissed(int table, qint64 firstMinute, qint64 lastMinute) const {
     const int first = table * timetable::kCellsPerTable;
     for (qint64 m = std::max(firstMinute, lastMinute - 24 * 60 + 1); m <= lastMinute; ++m) {
         const QString hhmm = hhmmOf(m);
+        if (holidays_ && holidays_->contains(QDateTime::fromSecsSinceEpoch(m * 60).date()))
+            continue;
         for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
             if (values_.timex[cell] == hhmm)
                 eventlog::warning(

@@ -6,6 +6,7 @@
 #include <set>
 
 class Clock;
+class Holidays;
 class Playback;
 struct StoredValues;
 
@@ -25,6 +26,8 @@ public:
     BellScheduler(const StoredValues& values, Playback& playback, const Clock& clock);
 
     void setAppPath(const QString& appPath) { appPath_ = appPath; }
+    // On a marked day a pass rings nothing (and so starts no break music).
+    void setHolidays(const Holidays* holidays) { holidays_ = holidays; }
 
     // Runs one pass over `table` (0 weekday, 1 weekend) and returns the
     // milliseconds from the clock's reading to the start of the next minute.
@@ -37,10 +40,13 @@ public:
 
 private:
     void logMissed(int table, qint64 firstMinute, qint64 lastMinute) const;
+    bool holidayAt(qint64 minute);
     const StoredValues& values_;
     Playback& playback_;
     const Clock& clock_;
     QString appPath_;
+    const Holidays* holidays_ = nullptr;
+    QDate holidayLogged_;
     std::set<qint64> rung_[2]; // minutes (since the epoch) rung per table
     qint64 lastPassed_[2] = {-1, -1};
 };

@@ -43,6 +43,10 @@ public:
         return answer;
     }
     void information(QWidget*, const QString& text) override { messages << text; }
+    QString chosenFile; // what the file dialog answers
+    QString chooseFile(QWidget*, bool, const QString&, const QString&) override {
+        return chosenFile;
+    }
 };
 
 class RecordingTray final : public TrayIcon {
