@@ -131,6 +131,8 @@ int main(int argc, char* argv[]) {
     if (!form.Form_Load(context) || form.hasEnded())
         return 0;
 
+    // Start-up's own garbage (the pages built, the settings read) goes back too.
+    QTimer::singleShot(0, &app, [] { malloc_trim(0); });
     if (qEnvironmentVariableIsSet("VELMAR_DORL_STARTUP_REPORT"))
         QTimer::singleShot(0, &app, reportStartup);
     return app.exec();
