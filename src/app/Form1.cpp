@@ -277,11 +277,7 @@ bool Form1::Form_Load(const StartupContext& context) {
     masterLevel_.setUp();
     levelsSetUp_ = true;
 
-    if (const auto position = conversion::toInt16(values_.MasterVolume)) {
-        filling_ = true;
-        sldVol_->setValue(*position);
-        filling_ = false;
-    }
+    showStoredMasterLevel();
 
     if (!statusNotes().isEmpty())
         statusChanged();
@@ -354,11 +350,7 @@ HolidaysDialog* Form1::holidaysWindow() const {
 void Form1::reloadSettings() {
     GetRegistry(store_, values_);
     holidays_.load();
-    if (const auto position = conversion::toInt16(values_.MasterVolume)) {
-        filling_ = true;
-        sldVol_->setValue(*position);
-        filling_ = false;
-    }
+    showStoredMasterLevel();
     if (playback_.playing())
         masterLevel_.apply(values_.MasterVolume);
     hemenCal_->refresh();
@@ -501,6 +493,15 @@ void Form1::restoreMasterLevel() {
     // and the stored level is not known yet: the mixer is left as it is.
     if (levelsSetUp_ && !ended_)
         masterLevel_.apply(values_.MasterVolume);
+}
+
+// The slider shows the stored level without storing or applying it again.
+void Form1::showStoredMasterLevel() {
+    if (const auto position = conversion::toInt16(values_.MasterVolume)) {
+        filling_ = true;
+        sldVol_->setValue(*position);
+        filling_ = false;
+    }
 }
 
 void Form1::sldVol_Scroll() {

@@ -108,6 +108,7 @@ private:
     void tmrTime_Timer();
     void showOnFirstTab();
     void sldVol_Scroll();
+    void showStoredMasterLevel();
     void showAbout();
     void showHolidays();
     void TrayAni(bool playing);

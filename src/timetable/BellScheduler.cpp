@@ -15,6 +15,10 @@ qint64 minuteOf(const QDateTime& time) {
     return time.toSecsSinceEpoch() / 60;
 }
 
+QDate dayOf(qint64 minute) {
+    return QDateTime::fromSecsSinceEpoch(minute * 60).date();
+}
+
 QString hhmmOf(qint64 minute) {
     return QDateTime::fromSecsSinceEpoch(minute * 60).toString(QStringLiteral("HH:mm"));
 }
@@ -72,7 +76,7 @@ int BellScheduler::pass(int table) {
 }
 
 bool BellScheduler::holidayAt(qint64 minute) {
-    const QDate day = QDateTime::fromSecsSinceEpoch(minute * 60).date();
+    const QDate day = dayOf(minute);
     if (!holidays_ || !holidays_->contains(day))
         return false;
     if (holidayLogged_ != day) {
@@ -87,7 +91,7 @@ void BellScheduler::logMissed(int table, qint64 firstMinute, qint64 lastMinute) 
     const int first = table * timetable::kCellsPerTable;
     for (qint64 m = std::max(firstMinute, lastMinute - 24 * 60 + 1); m <= lastMinute; ++m) {
         const QString hhmm = hhmmOf(m);
-        if (holidays_ && holidays_->contains(QDateTime::fromSecsSinceEpoch(m * 60).date()))
+        if (holidays_ && holidays_->contains(dayOf(m)))
             continue;
         for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
             if (values_.timex[cell] == hhmm)
