@@ -121,10 +121,12 @@ void Form1::buildControls() {
     tabMain_ = new QTabWidget(this);
     tabMain_->setObjectName(QStringLiteral("tabMain"));
     tabMain_->setGeometry(px(QRect(120, 420, 4740, 5460)));
-    // Five captions in the window's narrow width: no scroll arrows.
+    // Five captions in the window's narrow width: no scroll arrows. The style
+    // sheet goes on the bar alone; on the tab widget every control of the
+    // pages would carry it.
     tabMain_->tabBar()->setUsesScrollButtons(false);
     tabMain_->tabBar()->setExpanding(false);
-    tabMain_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
+    tabMain_->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
     buildPages();
     connect(tabMain_, &QTabWidget::currentChanged, this, [this] { tabMain_Click(); });
 
