@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <malloc.h>
 #include <unistd.h>
@@ -55,6 +56,9 @@ void reportStartup() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], DesktopEventSounds::kGSettingsArgument) == 0)
+        return DesktopEventSounds::silenceGSettings() ? 0 : 1;
+
     // fluiddec loads its SoundFont (one 5.8 MB block, ~2,000 small ones) on a
     // GStreamer thread for every MIDI sound. Freeing the big block would raise
     // glibc's mmap and trim thresholds, and each thread's arena then keeps

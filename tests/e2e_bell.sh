@@ -51,6 +51,8 @@ start() { # app-folder config-folder "date time" [args]
 stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; program=""; }
 
 pactl set-sink-volume "$sink" 100%
+# The desktop's event sounds go off through GSettings: kept in the run's config folder.
+export GSETTINGS_BACKEND=keyfile
 
 # 1. A weekday's exit bell at 09:10, then break music.
 app "$root/a" with-music
@@ -58,6 +60,10 @@ start "$root/a" "$root/config-a" "2026-12-07 09:09:56" -systray
 wait_for 10 'test -f "$root/config-a/VelmarDorl/VelmarDorl.ini"' || fail "no start"
 wait_for 3 'test "$(volume)" = 0' || fail "not muted at start-up: $(volume)%"
 [ "$(streams)" = 0 ] || fail "a sound before the bell"
+if gsettings list-keys org.gnome.desktop.sound >/dev/null 2>&1; then
+    wait_for 5 'test "$(gsettings get org.gnome.desktop.sound event-sounds)" = false' ||
+        fail "the desktop's event sounds are still on"
+fi
 wait_for 8 'test "$(streams)" -gt 0' || fail "no bell at 09:10"
 [ "$(volume)" -ge 95 ] || fail "master level not raised at the bell: $(volume)%"
 loud=$(loudness)

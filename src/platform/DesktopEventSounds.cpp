@@ -3,12 +3,14 @@
 
 #include "platform/DesktopEventSounds.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QFile>
+#include <QProcess>
 
 namespace {
 constexpr int kDbusTimeoutMs = 2000;
@@ -61,6 +63,11 @@ bool DesktopEventSounds::silenceXfconf() {
 }
 
 void DesktopEventSounds::silence() {
-    silenceGSettings();
+    // GIO's settings backend brings a D-Bus thread and 2 MB that would stay
+    // with the program in the tray all day: a copy of the program started
+    // for this alone does it and ends (see main.cpp).
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                 {QString::fromLatin1(kGSettingsArgument)}))
+        silenceGSettings();
     silenceXfconf();
 }

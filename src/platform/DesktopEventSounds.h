@@ -10,6 +10,9 @@ class DesktopEventSounds final : public EventSounds {
 public:
     void silence() override;
 
+    // The program started with this argument alone runs silenceGSettings() and ends.
+    static constexpr const char* kGSettingsArgument = "--silence-gsettings-event-sounds";
+
     static bool silenceGSettings();
     static bool silenceXfconf();
 };
