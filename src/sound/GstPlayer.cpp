@@ -7,15 +7,34 @@
 #include <gst/gst.h>
 
 #include <cmath>
+#include <dlfcn.h>
+#include <mutex>
 
 namespace {
 constexpr int kPlayFlagAudio = 0x2;
 constexpr int kPlayFlagSoftVolume = 0x10;
 
+// FluidSynth opens libinstpatch for every synthesizer it makes (one per
+// MIDI sound) and closes it with the synthesizer; each such round registers
+// its property descriptions anew and leaves about 3 KB behind. One opening of
+// our own, held for the run, turns those rounds into mere counts.
+void holdInstPatchOpen() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Already loaded by FluidSynth if it uses it; never loaded here.
+        void* library = dlopen("libinstpatch-1.0.so.2", RTLD_NOW | RTLD_NOLOAD);
+        if (!library)
+            return;
+        if (auto open = reinterpret_cast<void (*)()>(dlsym(library, "ipatch_init")))
+            open();
+    });
+}
+
 void pinSoundFont(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
     if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") != 0)
         return;
+    holdInstPatchOpen();
     // Otherwise fluiddec may load a 140 MB SoundFont for every MIDI play.
     const QString font = GstPlayer::soundFontPath();
     if (!font.isEmpty())
