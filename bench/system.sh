@@ -37,7 +37,9 @@ day_idle_mb() {
     } >"$root/config/VelmarDorl/VelmarDorl.ini"
     libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1)
     [ -n "$libfaketime" ] || { echo "? (no faketime)"; rm -rf "$root"; return; }
-    XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run LD_PRELOAD=$libfaketime \
+    # Its own runtime folder, the session's sound server.
+    PULSE_SERVER=${PULSE_SERVER:-unix:$XDG_RUNTIME_DIR/pulse/native} \
+        XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run LD_PRELOAD=$libfaketime \
         FAKETIME="@2026-12-07 08:59:50" FAKETIME_DONT_FAKE_MONOTONIC=1 \
         "$app/velmar-dorl" -systray >/dev/null 2>"$root/log" &
     pid=$!
