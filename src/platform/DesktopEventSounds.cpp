@@ -6,15 +6,17 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 
 namespace {
 constexpr int kDbusTimeoutMs = 2000;
-}
+constexpr int kDelayMs = 1000;
+} // namespace
 
 bool DesktopEventSounds::silenceGSettings() {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
@@ -50,24 +52,30 @@ bool DesktopEventSounds::silenceXfconf() {
     const bool startable = bus.interface()->activatableServiceNames().value().contains(service);
     if (!running && !startable)
         return false;
-    QDBusInterface xfconf(service, QStringLiteral("/org/xfce/Xfconf"), service, bus);
-    xfconf.setTimeout(kDbusTimeoutMs);
+    // A plain call: an interface object would first fetch and parse the
+    // service's whole introspection.
     bool all = true;
     for (const char* property : {"/Net/EnableEventSounds", "/Net/EnableInputFeedbackSounds"}) {
-        const QDBusMessage reply =
-            xfconf.call(QStringLiteral("SetProperty"), QStringLiteral("xsettings"),
-                        QString::fromLatin1(property), QVariant::fromValue(QDBusVariant(false)));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            service, QStringLiteral("/org/xfce/Xfconf"), service, QStringLiteral("SetProperty"));
+        call << QStringLiteral("xsettings") << QString::fromLatin1(property)
+             << QVariant::fromValue(QDBusVariant(false));
+        const QDBusMessage reply = bus.call(call, QDBus::Block, kDbusTimeoutMs);
         all = all && reply.type() == QDBusMessage::ReplyMessage;
     }
     return all;
 }
 
 void DesktopEventSounds::silence() {
-    // GIO's settings backend brings a D-Bus thread and 2 MB that would stay
-    // with the program in the tray all day: a copy of the program started
-    // for this alone does it and ends (see main.cpp).
-    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                                 {QString::fromLatin1(kGSettingsArgument)}))
-        silenceGSettings();
-    silenceXfconf();
+    // Nothing here is urgent: it waits until the program is up, so neither a
+    // second process nor a D-Bus round holds up a start at log-on.
+    QTimer::singleShot(kDelayMs, [] {
+        // GIO's settings backend brings a D-Bus thread and 2 MB that would
+        // stay with the program in the tray all day: a copy of the program
+        // started for this alone does it and ends (see main.cpp).
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                     {QString::fromLatin1(kGSettingsArgument)}))
+            silenceGSettings();
+        silenceXfconf();
+    });
 }

@@ -5,7 +5,8 @@
 // Switches off the desktop's event and input-feedback sounds for the user:
 // GNOME's org.gnome.desktop.sound through GSettings where that schema is
 // installed, and Xfce's xsettings channel through xfconf where it runs on
-// the session bus. Each switch stands alone; nothing is reported.
+// the session bus, a second after the call. Each switch stands alone;
+// nothing is reported.
 class DesktopEventSounds final : public EventSounds {
 public:
     void silence() override;
