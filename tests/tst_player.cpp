@@ -163,6 +163,19 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
         QVERIFY(finished.last().first().toBool());
     }
+
+    // Made ahead for a bell, the pipeline is let go once the bell has played.
+    void pipelineMadeAheadAndLetGoAfterTheBell() {
+        GstPlayer player(kFastSink);
+        QSignalSpy finished(&player, &Player::finished);
+        QVERIFY(!player.holdsPipeline());
+        player.prepare();
+        QVERIFY(player.holdsPipeline());
+        player.open(kSounds + "/Melodiler/Melodi 4.wav"); // the bell
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        player.unload();
+        QVERIFY(!player.holdsPipeline());
+    }
 };
 
 QTEST_GUILESS_MAIN(PlayerTest)

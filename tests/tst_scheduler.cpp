@@ -196,6 +196,23 @@ private slots:
         QVERIFY(log.filter(QStringLiteral("çalmadı")).isEmpty());
     }
 
+    void thePlayerIsMadeReadyInTheMinuteBeforeABell() {
+        SchedulerRig r;
+        SettingsStore store;
+        Holidays holidays(store);
+        r.scheduler.setHolidays(&holidays);
+        r.passAt("09:08:00.000");
+        QCOMPARE(r.player.prepared, 0);
+        r.passAt("09:09:00.000"); // the exit bell at 09:10
+        QCOMPARE(r.player.prepared, 1);
+        QVERIFY(r.player.opened().isEmpty());
+        const QDate friday(2026, 12, 11);
+        holidays.mark(friday, friday);
+        r.clock.set(at("09:09:00.000", friday));
+        r.scheduler.pass(0);
+        QCOMPARE(r.player.prepared, 1);
+    }
+
     void aClockHoursFastCorrectedRingsEveryTrueBellOnce() {
         SchedulerRig r; // logged on at 08:10 with the clock three hours fast
         QStringList rung;

@@ -25,12 +25,14 @@ public:
     void open(const QString& path) override;
     void stop() override;
     void unload() override;
+    void prepare() override { ensurePipeline(); }
     void setVolume(long hundredthsOfDb) override;
     long volume() const override { return volume_; }
 
     // For benchmarks and tests that watch the sink (it is made if need be).
     GstElement* audioSink();
     static QString soundFontPath();
+    bool holdsPipeline() const { return playbin_ != nullptr; }
 
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);

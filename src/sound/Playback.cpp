@@ -101,6 +101,10 @@ bool Playback::playRandomSong() {
     return true;
 }
 
+void Playback::prepare() {
+    player_.prepare();
+}
+
 void Playback::cmdDurdur_Click() {
     if (playing())
         eventlog::info(QStringLiteral("Durduruldu: %1").arg(info_));

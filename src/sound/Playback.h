@@ -38,6 +38,8 @@ public:
                 bool music);
     void MPSetVolume(double vol);
     void cmdDurdur_Click();
+    // A bell is due in the coming minute.
+    void prepare();
     // Picks a random song of the music folder and plays it, starting the
     // count of failed songs afresh; false when the folder holds none.
     bool RandomPlayMusic();

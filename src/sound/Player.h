@@ -17,6 +17,9 @@ public:
     virtual void stop() = 0;
     // Lets go of the file; nothing is held open while idle.
     virtual void unload() = 0;
+    // A sound is due soon: the slow part of a first start (the media
+    // framework, the pipeline) is done now. Nothing is opened or played.
+    virtual void prepare() {}
     // Hundredths of a decibel: 0 full level, -10000 about silent.
     virtual void setVolume(long hundredthsOfDb) = 0;
     virtual long volume() const = 0;

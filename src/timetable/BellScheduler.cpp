@@ -69,10 +69,26 @@ int BellScheduler::pass(int table) {
                 ring(cell);
         }
     }
+    // Made ready a minute ahead, the first bell after a quiet spell starts as
+    // soon as any other.
+    if (ringsAt(table, minute + 1))
+        playback_.prepare();
     // Keep a day's worth; older minutes can no longer come round by a step.
     while (!rung_[table].empty() && *rung_[table].begin() < minute - 24 * 60)
         rung_[table].erase(rung_[table].begin());
     return msToNextMinute(now.time());
+}
+
+bool BellScheduler::ringsAt(int table, qint64 minute) const {
+    if (holidays_ && holidays_->contains(dayOf(minute)))
+        return false;
+    const QString hhmm = hhmmOf(minute);
+    const int first = table * timetable::kCellsPerTable;
+    for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
+        if (values_.timex[cell] == hhmm)
+            return true;
+    }
+    return false;
 }
 
 bool BellScheduler::holidayAt(qint64 minute) {

@@ -41,6 +41,8 @@ public:
 private:
     void logMissed(int table, qint64 firstMinute, qint64 lastMinute) const;
     bool holidayAt(qint64 minute);
+    // Some bell of the table falls on this minute, and it is no holiday.
+    bool ringsAt(int table, qint64 minute) const;
     const StoredValues& values_;
     Playback& playback_;
     const Clock& clock_;

@@ -10,6 +10,7 @@ public:
     QStringList calls; // "open:<path>", "stop", "unload"
     QString current;   // the file now open, empty when none
     long level = 0;
+    int prepared = 0; // prepare() calls, kept apart from the calls above
 
     void open(const QString& path) override {
         calls << QStringLiteral("open:") + path;
@@ -23,6 +24,7 @@ public:
         calls << QStringLiteral("unload");
         current.clear();
     }
+    void prepare() override { ++prepared; }
     void setVolume(long hundredthsOfDb) override { level = hundredthsOfDb; }
     long volume() const override { return level; }
 
