@@ -40,7 +40,6 @@ int BellScheduler::msToNextMinute(const QTime& time) {
 int BellScheduler::pass(int table) {
     const QDateTime now = clock_.now();
     const qint64 minute = minuteOf(now);
-    const int first = table * timetable::kCellsPerTable;
     qint64& last = lastPassed_[table];
 
     if (last >= 0 && minute < last - kLateMinutes) {
@@ -63,11 +62,8 @@ int BellScheduler::pass(int table) {
             continue;
         if (!rung_[table].insert(m).second)
             continue; // rung already: the clock went back or the timer came early
-        const QString hhmm = hhmmOf(m);
-        for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
-            if (values_.timex[cell] == hhmm)
-                ring(cell);
-        }
+        for (int cell : cellsAt(table, m))
+            ring(cell);
     }
     // Made ready a minute ahead, the first bell after a quiet spell starts as
     // soon as any other.
@@ -79,22 +75,29 @@ int BellScheduler::pass(int table) {
     return msToNextMinute(now.time());
 }
 
-bool BellScheduler::ringsAt(int table, qint64 minute) const {
-    if (holidays_ && holidays_->contains(dayOf(minute)))
-        return false;
+QList<int> BellScheduler::cellsAt(int table, qint64 minute) const {
     const QString hhmm = hhmmOf(minute);
     const int first = table * timetable::kCellsPerTable;
+    QList<int> cells;
     for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
         if (values_.timex[cell] == hhmm)
-            return true;
+            cells << cell;
     }
-    return false;
+    return cells;
+}
+
+bool BellScheduler::isHoliday(qint64 minute) const {
+    return holidays_ && holidays_->contains(dayOf(minute));
+}
+
+bool BellScheduler::ringsAt(int table, qint64 minute) const {
+    return !isHoliday(minute) && !cellsAt(table, minute).isEmpty();
 }
 
 bool BellScheduler::holidayAt(qint64 minute) {
-    const QDate day = dayOf(minute);
-    if (!holidays_ || !holidays_->contains(day))
+    if (!isHoliday(minute))
         return false;
+    const QDate day = dayOf(minute);
     if (holidayLogged_ != day) {
         holidayLogged_ = day;
         eventlog::info(QStringLiteral("Bugün tatil (%1): zil ve teneffüs müziği yok")
@@ -104,17 +107,13 @@ bool BellScheduler::holidayAt(qint64 minute) {
 }
 
 void BellScheduler::logMissed(int table, qint64 firstMinute, qint64 lastMinute) const {
-    const int first = table * timetable::kCellsPerTable;
     for (qint64 m = std::max(firstMinute, lastMinute - 24 * 60 + 1); m <= lastMinute; ++m) {
-        const QString hhmm = hhmmOf(m);
-        if (holidays_ && holidays_->contains(dayOf(m)))
+        if (isHoliday(m))
             continue;
-        for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
-            if (values_.timex[cell] == hhmm)
-                eventlog::warning(
-                    QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
-                        .arg(bells::scheduledText(timetable::kindOf(cell)), hhmm));
-        }
+        for (int cell : cellsAt(table, m))
+            eventlog::warning(
+                QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
+                    .arg(bells::scheduledText(timetable::kindOf(cell)), hhmmOf(m)));
     }
 }
 

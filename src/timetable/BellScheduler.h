@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <set>
@@ -40,7 +41,11 @@ public:
 
 private:
     void logMissed(int table, qint64 firstMinute, qint64 lastMinute) const;
+    // A marked day; holidayAt() also logs it, once a day.
+    bool isHoliday(qint64 minute) const;
     bool holidayAt(qint64 minute);
+    // The table's cells that ring at this minute, in index order.
+    QList<int> cellsAt(int table, qint64 minute) const;
     // Some bell of the table falls on this minute, and it is no holiday.
     bool ringsAt(int table, qint64 minute) const;
     const StoredValues& values_;
