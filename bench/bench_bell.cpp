@@ -2,13 +2,13 @@
 // boundary, with the real clock, the real scheduler and timer, and the real
 // player, over consecutive minutes whose cells are set to ring.
 #include "BenchSupport.h"
+#include "core/BellScheduler.h"
+#include "core/StoredValues.h"
 #include "platform/Clock.h"
-#include "platform/StoredValues.h"
+#include "platform/MinuteTimer.h"
 #include "sound/GstPlayer.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
-#include "timetable/BellScheduler.h"
-#include "timetable/MinuteTimer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

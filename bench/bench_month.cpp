@@ -4,8 +4,8 @@
 // with the default MIDI songs, driven minute by minute by a fake clock.
 // Prints heap in use and resident memory at the end of each school day, after
 // the player went idle, and the growth per day from the second day on.
+#include "core/Timetable.h"
 #include "platform/EventLog.h"
-#include "platform/Timetable.h"
 #include "sound/GstPlayer.h"
 #include "support/CountingPlayer.h"
 #include "support/StartedForm.h"

@@ -1,8 +1,8 @@
 // Time from a break song's end of stream to the next song's first buffer at
 // the sink, with 10 and with 2,000 files in the music folder.
 #include "BenchSupport.h"
+#include "core/StoredValues.h"
 #include "platform/Clock.h"
-#include "platform/StoredValues.h"
 #include "sound/GstPlayer.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"

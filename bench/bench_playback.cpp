@@ -2,8 +2,8 @@
 // first play and repeats; and resident memory over 1,000 plays back to back.
 // Plays into PulseAudio when a server answers, else into a synchronised fakesink.
 #include "BenchSupport.h"
+#include "core/StoredValues.h"
 #include "platform/Clock.h"
-#include "platform/StoredValues.h"
 #include "sound/GstPlayer.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"

@@ -2,15 +2,16 @@
 // timer, re-armed each pass (optionally under full CPU load), the time from a
 // clock set to the next pass, and the cost of one keystroke in a time cell
 // including its settings write. Usage: bench_scheduler [MINUTES] [load]
+#include "core/BellScheduler.h"
+#include "core/SettingsTable.h"
+#include "core/StoredValues.h"
+#include "gui/TimeCell.h"
 #include "platform/Clock.h"
+#include "platform/MinuteTimer.h"
 #include "platform/SettingsStore.h"
-#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/Player.h"
-#include "timetable/BellScheduler.h"
-#include "timetable/MinuteTimer.h"
-#include "timetable/TimeCell.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,9 @@
-#include "app/Form1.h"
+#include "gui/DialogRunner.h"
+#include "gui/Form1.h"
+#include "gui/frmSysTray.h"
 #include "platform/Clock.h"
 #include "platform/ClockSync.h"
 #include "platform/DesktopEventSounds.h"
-#include "platform/DialogRunner.h"
 #include "platform/EventLog.h"
 #include "platform/IdleInhibitor.h"
 #include "platform/QtDesktopShell.h"
@@ -14,7 +15,6 @@
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
-#include "tray/frmSysTray.h"
 
 #include <QApplication>
 #include <QFile>

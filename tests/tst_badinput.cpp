@@ -1,9 +1,9 @@
 // Broken sound files and folders, a crowded music folder, and a signalling
 // socket flooded with garbage: the program keeps ringing the bells it can.
+#include "gui/MelodilerPage.h"
 #include "sound/GstPlayer.h"
 #include "support/CountingPlayer.h"
 #include "support/StartedForm.h"
-#include "timetable/MelodilerPage.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

@@ -1,6 +1,7 @@
 // A thousand broken settings files at start-up: random bytes, cut-off files,
 // text that is almost INI. The program starts, loads what it can, writes its
 // handle, and never loses the user's file.
+#include "core/SettingsTable.h"
 #include "support/StartedForm.h"
 
 #include <QRandomGenerator>

@@ -1,8 +1,9 @@
+#include "core/SettingsTable.h"
+#include "gui/HemenCalPage.h"
+#include "gui/MelodilerPage.h"
+#include "gui/MuzikPage.h"
 #include "sound/GstPlayer.h"
 #include "support/StartedForm.h"
-#include "timetable/HemenCalPage.h"
-#include "timetable/MelodilerPage.h"
-#include "timetable/MuzikPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>

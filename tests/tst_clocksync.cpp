@@ -1,8 +1,8 @@
 // The clock warning against a stand-in org.freedesktop.timedate1: the test
 // points the system bus address at its own session bus.
+#include "core/TrayTips.h"
 #include "platform/ClockSync.h"
 #include "support/StartedForm.h"
-#include "tray/TrayTips.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

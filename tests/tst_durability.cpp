@@ -1,7 +1,8 @@
 // The settings file survives being killed in the middle of writing: 200 runs
 // of a storm of stored changes, each cut short by SIGKILL at a random moment.
+#include "core/SettingsTable.h"
+#include "core/StoredValues.h"
 #include "platform/SettingsStore.h"
-#include "platform/StoredValues.h"
 #include "support/TestFolders.h"
 
 #include <QProcess>

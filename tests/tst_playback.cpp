@@ -1,4 +1,4 @@
-#include "platform/StoredValues.h"
+#include "core/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "sound/SongFolder.h"

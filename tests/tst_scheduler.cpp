@@ -1,14 +1,14 @@
+#include "core/BellScheduler.h"
+#include "core/Holidays.h"
+#include "core/StoredValues.h"
+#include "gui/HemenCalPage.h"
 #include "platform/EventLog.h"
-#include "platform/Holidays.h"
+#include "platform/MinuteTimer.h"
 #include "platform/SettingsStore.h"
-#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "support/PlaybackRig.h"
 #include "support/StartedForm.h"
-#include "timetable/BellScheduler.h"
-#include "timetable/HemenCalPage.h"
-#include "timetable/MinuteTimer.h"
 
 #include <QComboBox>
 #include <QSignalSpy>

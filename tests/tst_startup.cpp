@@ -1,4 +1,7 @@
-#include "app/Form1.h"
+#include "core/SettingsTable.h"
+#include "gui/AboutInfo.h"
+#include "gui/Form1.h"
+#include "gui/Form3.h"
 #include "platform/QtTranslations.h"
 #include "platform/SettingsStore.h"
 #include "platform/SoundHome.h"
@@ -6,8 +9,6 @@
 #include "support/RecordingPlatform.h"
 #include "support/StartedForm.h"
 #include "support/TestFolders.h"
-#include "tray/AboutInfo.h"
-#include "tray/Form3.h"
 
 #include <QLineEdit>
 #include <QMenu>

@@ -1,8 +1,9 @@
+#include "core/SettingsTable.h"
+#include "core/TimeEntry.h"
+#include "gui/TimeCell.h"
+#include "gui/TimetablePage.h"
 #include "platform/SettingsStore.h"
 #include "support/StartedForm.h"
-#include "timetable/TimeCell.h"
-#include "timetable/TimeEntry.h"
-#include "timetable/TimetablePage.h"
 
 #include <QClipboard>
 #include <QMenu>

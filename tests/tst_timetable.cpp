@@ -1,4 +1,4 @@
-#include "platform/Timetable.h"
+#include "core/Timetable.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The real tray icon under Xvfb with a tray host (trayer), driven by xdotool.
+#include "core/TrayTips.h"
+#include "gui/frmHakkinda.h"
+#include "gui/frmSysTray.h"
 #include "support/StartedForm.h"
-#include "tray/TrayTips.h"
-#include "tray/frmHakkinda.h"
-#include "tray/frmSysTray.h"
 
 #include <QDBusConnection>
 #include <QMenu>

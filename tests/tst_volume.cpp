@@ -1,5 +1,6 @@
-#include "sound/VolumeBoxes.h"
-#include "sound/VolumeCurve.h"
+#include "core/SettingsTable.h"
+#include "core/VolumeCurve.h"
+#include "gui/VolumeBoxes.h"
 #include "support/StartedForm.h"
 
 #include <QLineEdit>

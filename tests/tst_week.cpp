@@ -1,7 +1,8 @@
 // The assembled main window with the real player (into a fakesink, unsynced)
 // and the real settings file, driven by a fake clock: a week of school days,
 // and a clock that is stepped back, forward and across midnight.
-#include "platform/Timetable.h"
+#include "core/SettingsTable.h"
+#include "core/Timetable.h"
 #include "sound/GstPlayer.h"
 #include "support/CountingPlayer.h"
 #include "support/StartedForm.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsTable.h"
+#include "platform/Setting.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "sound/Bells.h"
 
-#include "platform/StoredValues.h"
+#include "core/StoredValues.h"
 #include "sound/Playback.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "sound/MasterLevel.h"
 
+#include "core/ValueConversion.h"
 #include "platform/EventLog.h"
-#include "platform/ValueConversion.h"
 #include "sound/Mixer.h"
 
 #include <cmath>

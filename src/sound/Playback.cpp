@@ -1,12 +1,12 @@
 #include "sound/Playback.h"
 
+#include "core/StoredValues.h"
+#include "core/VolumeCurve.h"
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
-#include "platform/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Player.h"
 #include "sound/SongFolder.h"
-#include "sound/VolumeCurve.h"
 
 #include <QFileInfo>
 

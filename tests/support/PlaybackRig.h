@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/StoredValues.h"
+#include "core/StoredValues.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "support/RecordingPlatform.h"

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/Platform.h"
-#include "platform/DialogRunner.h"
+#include "gui/DialogRunner.h"
+#include "gui/Platform.h"
+#include "gui/TrayIcon.h"
 #include "platform/IdleInhibitor.h"
 #include "platform/SystemIntegration.h"
 #include "sound/Mixer.h"
 #include "support/FakeClock.h"
 #include "support/FakePlayer.h"
-#include "tray/TrayIcon.h"
 
 #include <QDialog>
 #include <QLabel>

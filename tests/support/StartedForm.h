@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/Form1.h"
+#include "gui/Form1.h"
+#include "gui/Form3.h"
 #include "platform/SettingsStore.h"
 #include "support/RecordingPlatform.h"
 #include "support/TestFolders.h"
-#include "tray/Form3.h"
 
 #include <memory>
 

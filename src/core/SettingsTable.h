@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Setting.h"
+
+#include <QString>
+
+#include <vector>
+
+// Every setting the main program keeps, declared once: section, key, default.
+namespace settings {
+
+Setting zil(int kind);
+Setting timex(int cell);
+Setting anons(int kind);
+Setting zilIptal();
+Setting aktif();
+Setting musicT(int breakIndex);
+Setting sesx(int index);
+Setting masterVolume();
+Setting hwnd();
+Setting silPath();
+// Days marked without bells, and the years whose national holidays the user
+// has taken over (until then they count as marked).
+Setting tatilGunler();
+Setting resmiYillar();
+
+// True when `value` has the setting's shape.
+bool fits(const Setting& setting, const QString& value);
+
+// All of the above, in load order.
+const std::vector<Setting>& table();
+
+} // namespace settings

@@ -1,0 +1,169 @@
+#include "gui/HolidaysDialog.h"
+
+#include "core/Holidays.h"
+#include "platform/Clock.h"
+
+#include <QAbstractSpinBox>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextCharFormat>
+#include <QVBoxLayout>
+
+namespace {
+const QString kDayFormat = QStringLiteral("dd.MM.yyyy");
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QString rangeText(const QDate& from, const QDate& to) {
+    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    if (from == to) {
+        QString text = from.toString(kDayFormat) + QLatin1Char(' ') +
+                       turkish.dayName(from.dayOfWeek(), QLocale::LongFormat);
+        if (const QString name = holidays::nationalHolidayName(from); !name.isEmpty())
+            text += QStringLiteral("  (") + name + QLatin1Char(')');
+        return text;
+    }
+    return QStringLiteral("%1 – %2  (%3 gün)")
+        .arg(from.toString(kDayFormat), to.toString(kDayFormat))
+        .arg(from.daysTo(to) + 1);
+}
+} // namespace
+
+HolidaysDialog::HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* parent)
+    : QDialog(parent), holidays_(holidays), clock_(clock) {
+    setObjectName(QStringLiteral("frmTatil"));
+    setWindowTitle(QStringLiteral("Tatil Günleri"));
+    setModal(false);
+    setMinimumWidth(460);
+
+    auto* help =
+        new QLabel(QStringLiteral("İşaretli günlerde zil ve teneffüs müziği çalmaz; \"Hemen Çal\" "
+                                  "düğmeleri çalışır. Bir aralık için ilk güne, sonra Shift tuşuna "
+                                  "basılıyken son güne tıklayın."),
+                   this);
+    help->setObjectName(QStringLiteral("lblTatilBilgi"));
+    help->setWordWrap(true);
+
+    calendar_ = new QCalendarWidget(this);
+    calendar_->setObjectName(QStringLiteral("calTatil"));
+    calendar_->setLocale(QLocale(QLocale::Turkish, QLocale::Turkey));
+    calendar_->setFirstDayOfWeek(Qt::Monday);
+    calendar_->setGridVisible(true);
+    calendar_->setAccessibleName(QStringLiteral("Tatil takvimi"));
+    // The calendar's own year box has no name of its own.
+    for (QAbstractSpinBox* year : calendar_->findChildren<QAbstractSpinBox*>())
+        year->setAccessibleName(QStringLiteral("Takvim yılı"));
+
+    from_ = new QDateEdit(this);
+    from_->setObjectName(QStringLiteral("dtpBaslangic"));
+    from_->setDisplayFormat(kDayFormat);
+    from_->setAccessibleName(QStringLiteral("Tatil başlangıç günü"));
+    to_ = new QDateEdit(this);
+    to_->setObjectName(QStringLiteral("dtpBitis"));
+    to_->setDisplayFormat(kDayFormat);
+    to_->setAccessibleName(QStringLiteral("Tatil bitiş günü"));
+
+    auto* mark = button(this, "cmdTatilYap", QStringLiteral("Tatil Yap"));
+    auto* unmark = button(this, "cmdTatilKaldir", QStringLiteral("Tatili Kaldır"));
+    auto* past = button(this, "cmdGecmisiTemizle", QStringLiteral("Geçmiş Günleri Temizle"));
+    auto* close = button(this, "cmdKapat", QStringLiteral("Kapat"));
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("lstTatil"));
+    list_->setAccessibleName(QStringLiteral("Tatil günleri listesi"));
+
+    auto* range = new QGridLayout;
+    range->addWidget(new QLabel(QStringLiteral("Başlangıç:"), this), 0, 0);
+    range->addWidget(from_, 0, 1);
+    range->addWidget(mark, 0, 2);
+    range->addWidget(new QLabel(QStringLiteral("Bitiş:"), this), 1, 0);
+    range->addWidget(to_, 1, 1);
+    range->addWidget(unmark, 1, 2);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(past);
+    bottom->addStretch();
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(help);
+    layout->addWidget(calendar_);
+    layout->addLayout(range);
+    layout->addWidget(list_, 1);
+    layout->addLayout(bottom);
+
+    connect(calendar_, &QCalendarWidget::clicked, this, &HolidaysDialog::dayClicked);
+    connect(calendar_, &QCalendarWidget::activated, this, &HolidaysDialog::dayClicked);
+    connect(calendar_, &QCalendarWidget::currentPageChanged, this, &HolidaysDialog::showMarks);
+    connect(mark, &QPushButton::clicked, this, &HolidaysDialog::markChosen);
+    connect(unmark, &QPushButton::clicked, this, &HolidaysDialog::unmarkChosen);
+    connect(past, &QPushButton::clicked, this, &HolidaysDialog::clearPast);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (QListWidgetItem* item = list_->item(row))
+            choose(item->data(Qt::UserRole).toDate(), item->data(Qt::UserRole + 1).toDate());
+    });
+    connect(&holidays_, &Holidays::changed, this, &HolidaysDialog::showMarks);
+
+    const QDate today = clock_.now().date();
+    calendar_->setSelectedDate(today);
+    choose(today, today);
+    showMarks();
+}
+
+void HolidaysDialog::choose(const QDate& from, const QDate& to) {
+    from_->setDate(std::min(from, to));
+    to_->setDate(std::max(from, to));
+    calendar_->setSelectedDate(to);
+}
+
+void HolidaysDialog::dayClicked(const QDate& day) {
+    if (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)
+        choose(from_->date(), day);
+    else
+        choose(day, day);
+}
+
+void HolidaysDialog::markChosen() {
+    holidays_.mark(from_->date(), to_->date());
+}
+
+void HolidaysDialog::unmarkChosen() {
+    holidays_.unmark(from_->date(), to_->date());
+}
+
+void HolidaysDialog::clearPast() {
+    holidays_.clearBefore(clock_.now().date());
+}
+
+// Marked days stand out on the calendar; the list holds the marks from today
+// to the end of next year.
+void HolidaysDialog::showMarks() {
+    calendar_->setDateTextFormat(QDate(), QTextCharFormat());
+    QTextCharFormat marked;
+    marked.setBackground(QColor(0xf4, 0xb4, 0xb4));
+    marked.setFontWeight(QFont::Bold);
+    const int shownYear = calendar_->yearShown();
+    for (const QDate& day : holidays_.marked(shownYear - 1, shownYear + 1))
+        calendar_->setDateTextFormat(day, marked);
+
+    const QDate today = clock_.now().date();
+    holidays::DateSet ahead = holidays_.marked(today.year(), today.year() + 1);
+    ahead.erase(ahead.begin(), ahead.lower_bound(today));
+    const QSignalBlocker quiet(list_);
+    list_->clear();
+    for (const auto& [from, to] : holidays::ranges(ahead)) {
+        auto* item = new QListWidgetItem(rangeText(from, to), list_);
+        item->setData(Qt::UserRole, from);
+        item->setData(Qt::UserRole + 1, to);
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "gui/TrayIcon.h"
+
+#include <QIcon>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+class QMenu;
+
+// The tray icon on QSystemTrayIcon: a double click shows the main window, the
+// right button opens the menu "Ana Pencere", "Hakkında", "Çıkış"; single left
+// clicks and the middle button do nothing, except on a StatusNotifierItem
+// tray, which reports every click as a single one. While a sound plays the icon
+// blinks between two frames every 300 ms.
+class frmSysTray final : public QObject, public TrayIcon {
+    Q_OBJECT
+public:
+    static constexpr int kFrameIntervalMs = 300;
+
+    explicit frmSysTray(QObject* parent = nullptr);
+    ~frmSysTray() override;
+
+    void setCommands(TrayCommands commands) override { commands_ = std::move(commands); }
+    void addIcon() override;
+    void removeIcon() override;
+    void setTip(const QString& tip) override;
+    void setAnimating(bool animating) override;
+    bool available() const override { return available_; }
+    // How often the desktop is asked whether a tray came or went.
+    static constexpr int kTrayCheckMs = 10000;
+
+    // The frame counter's next value: 0, 1, 0, 1, ...
+    static int nextFrame(int frame) { return frame + 1 >= 2 ? 0 : frame + 1; }
+    int frame() const { return frame_; }
+    bool animating() const { return tmrAni_.isActive(); }
+    QSystemTrayIcon& icon() { return icon_; }
+    QMenu* menu() const { return menu_; }
+
+private:
+    void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
+    void tmrAni_Timer();
+    void checkTray();
+    static bool statusNotifierTray();
+
+    QSystemTrayIcon icon_;
+    QMenu* menu_;
+    QTimer tmrAni_;
+    QTimer trayCheck_;
+    bool available_ = false;
+    QIcon still_;
+    QIcon frames_[2];
+    int frame_ = 0;
+    TrayCommands commands_;
+};
