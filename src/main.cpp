@@ -12,6 +12,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Signalling.h"
 #include "platform/SoundHome.h"
+#include "platform/WakeAlarm.h"
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
@@ -93,6 +94,8 @@ int main(int argc, char* argv[]) {
     platform.inhibitor = &inhibitor;
     ClockSync clockSync;
     platform.clockSync = &clockSync;
+    SystemdWakeAlarm wakeAlarm;
+    platform.wakeAlarm = &wakeAlarm;
 
     SettingsStore store;
     Form1 form(platform, store);
@@ -106,9 +109,11 @@ int main(int argc, char* argv[]) {
         eventlog::info(QStringLiteral("Kapatma isteği: %1").arg(why));
         form.quitProgram();
     });
-    QObject::connect(&session, &SessionEvents::sleeping, [](bool asleep) {
+    QObject::connect(&session, &SessionEvents::sleeping, &form, [&form](bool asleep) {
         eventlog::info(asleep ? QStringLiteral("Bilgisayar uykuya geçiyor")
                               : QStringLiteral("Bilgisayar uyandı"));
+        if (!asleep)
+            form.schoolDay().resumed();
     });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form] { form.restoreMasterLevel(); });

@@ -1,4 +1,5 @@
 #include "core/BellScheduler.h"
+#include "core/DayPlan.h"
 #include "core/Holidays.h"
 #include "core/StoredValues.h"
 #include "gui/HemenCalPage.h"
@@ -12,6 +13,7 @@
 
 #include <QComboBox>
 #include <QSignalSpy>
+#include <QTimeZone>
 #include <QtTest>
 
 #include <ctime>
@@ -33,9 +35,10 @@ struct SchedulerRig : PlaybackRig {
         GetRegistry(store, values);
         scheduler.setAppPath(folders.app());
     }
+    // The weekend table rings on the Saturday of the same week.
     int passAt(const char* time, int table = 0) {
-        clock.set(at(time));
-        return scheduler.pass(table);
+        clock.set(at(time, table == 1 ? QDate(2026, 12, 12) : QDate(2026, 12, 7)));
+        return int(clock.now().msecsTo(scheduler.pass()));
     }
     QString melody(const char* name) const { return folders.app() + "/Melodiler/" + name; }
 };
@@ -137,7 +140,7 @@ private slots:
         SchedulerRig r;
         r.passAt("09:09:59.990"); // a timer a little early
         QVERIFY(r.player.calls.isEmpty());
-        QCOMPARE(r.scheduler.pass(0), 10);
+        QCOMPARE(r.clock.now().msecsTo(r.scheduler.pass()), 10);
         r.passAt("09:10:00.000");
         QCOMPARE(r.player.opened().size(), 1);
         r.passAt("09:10:00.400"); // fired twice
@@ -172,13 +175,14 @@ private slots:
         SchedulerRig r;
         SettingsStore store;
         Holidays holidays(store);
-        r.scheduler.setHolidays(&holidays);
+        DayPlan plan(store, holidays);
+        r.scheduler.setPlan(&plan);
         const QDate friday(2026, 12, 11), monday(2026, 12, 14);
         holidays.mark(friday, monday); // a long weekend
         r.clock.set(at("09:10:00.000", friday));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         r.clock.set(at("09:20:00.000", friday));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         QVERIFY(r.player.opened().isEmpty());
         QVERIFY(!r.playback.MusicOn());
         r.scheduler.ring(2); // "Hemen Çal" still rings
@@ -186,10 +190,10 @@ private slots:
         r.playback.cmdDurdur_Click();
 
         r.clock.set(at("09:09:30.000", monday));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         holidays.unmark(monday, monday); // takes effect with the next minute
         r.clock.set(at("09:10:00.000", monday));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         QCOMPARE(r.player.opened().size(), 2);
         eventlog::setSink({});
         QCOMPARE(log.filter(QStringLiteral("Bugün tatil")).size(), 2); // once a day
@@ -200,7 +204,8 @@ private slots:
         SchedulerRig r;
         SettingsStore store;
         Holidays holidays(store);
-        r.scheduler.setHolidays(&holidays);
+        DayPlan plan(store, holidays);
+        r.scheduler.setPlan(&plan);
         r.passAt("09:08:00.000");
         QCOMPARE(r.player.prepared, 0);
         r.passAt("09:09:00.000"); // the exit bell at 09:10
@@ -209,7 +214,7 @@ private slots:
         const QDate friday(2026, 12, 11);
         holidays.mark(friday, friday);
         r.clock.set(at("09:09:00.000", friday));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         QCOMPARE(r.player.prepared, 1);
     }
 
@@ -223,14 +228,14 @@ private slots:
         QDateTime t = at("11:10:00.000");
         for (int i = 0; i < 9; ++i, t = t.addSecs(60)) {
             r.clock.set(t);
-            r.scheduler.pass(0);
+            r.scheduler.pass();
             r.player.finish();
         }
         QCOMPARE(rung, QStringList{"11:15"}); // early, by the wrong clock
         rung.clear();
         for (t = at("08:19:00.000"); t <= at("11:30:00.000"); t = t.addSecs(60)) {
             r.clock.set(t);
-            r.scheduler.pass(0);
+            r.scheduler.pass();
             r.player.finish();
         }
         QCOMPARE(rung, (QStringList{"08:30", "09:10", "09:20", "09:25", "10:05", "10:20", "10:25",
@@ -241,40 +246,52 @@ private slots:
         SchedulerRig r;
         r.values.timex[0] = QStringLiteral("00:00");
         r.clock.set(at("23:59:00.000"));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         r.clock.set(at("00:00:00.000", QDate(2026, 12, 8)));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         QCOMPARE(r.player.opened().size(), 1);
         r.clock.set(at("00:00:00.000", QDate(2026, 12, 9)));
-        r.scheduler.pass(0);
+        r.scheduler.pass();
         QCOMPARE(r.player.opened().size(), 2);
     }
 
-    void stayingAwakeForTheDaysBells() {
-        Started s(QStringLiteral("-systray"), QDateTime(QDate(2026, 12, 7), QTime(7, 0, 30)));
-        for (QDateTime t(QDate(2026, 12, 7), QTime(7, 1)); t.time() < QTime(16, 0);
-             t = t.addSecs(60)) {
-            s.fakes.clock.set(t);
-            emit s.form->tmrMain().timeout();
-            if (t.time() == QTime(15, 0)) { // the last bell plays on for a while
-                QVERIFY(s.fakes.inhibitor.held);
-                s.fakes.clock.set(t.addSecs(75));
-                s.fakes.player.finish();
-            }
-            while (s.form->playback().playing())
-                s.fakes.player.finish();
-        }
-        // 15 minutes before 08:15, until the last bell has ended; nothing in between.
-        QCOMPARE(s.fakes.inhibitor.changes, (QStringList{"on 08:00", "off 15:01"}));
-        s.form->hemenCalPage()->cmbMars(2)->setCurrentIndex(1); // the siren, after a delay
-        s.form->hemenCalPage()->cmbMars_Click(2);
-        s.form->hemenCalPage()->cmdMars_Click(2);
-        QVERIFY(s.fakes.inhibitor.held); // a countdown keeps it awake
-        s.form->hemenCalPage()->cmdMarsIptal_Click(2);
-        QVERIFY(!s.fakes.inhibitor.held);
-        s.form->hemenCalPage()->cmdMars_Click(2);
-        s.form->quitProgram();
-        QVERIFY(!s.fakes.inhibitor.held); // let go at the end
+    void onlyTheDaysOwnTableCanBeMissed() {
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        SchedulerRig r;
+        r.values.timex[2] = QStringLiteral("23:59");          // an exit bell late in the evening
+        r.clock.set(at("16:00:00.000", QDate(2026, 12, 11))); // Friday afternoon
+        r.scheduler.pass();
+        // The PC slept the weekend through: Sunday's minutes are on the weekend
+        // table, which is empty, so nothing was missed.
+        r.clock.set(at("07:00:00.000", QDate(2026, 12, 14)));
+        r.scheduler.pass();
+        QVERIFY(log.filter(QStringLiteral("çalmadı")).isEmpty());
+
+        // Woken a minute after midnight: yesterday's 23:59 is not rung today.
+        log.clear();
+        r.clock.set(at("23:58:00.000", QDate(2026, 12, 14)));
+        r.scheduler.pass();
+        log.clear();
+        r.clock.set(at("00:00:30.000", QDate(2026, 12, 15)));
+        r.scheduler.pass();
+        QVERIFY(r.player.opened().isEmpty());
+        QCOMPARE(log.filter(QStringLiteral("çalmadı")),
+                 QStringList{"Çıkış zili 23:59 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)"});
+
+        // A time zone set three hours forward at 08:00 is a step of the clock:
+        // the bells in between are logged, the one within two minutes rings.
+        log.clear();
+        const QDate wednesday(2026, 12, 16);
+        r.clock.set(QDateTime(wednesday, QTime(8, 0), QTimeZone(3 * 3600)));
+        r.scheduler.pass();
+        log.clear();
+        r.clock.set(QDateTime(wednesday, QTime(11, 6), QTimeZone(6 * 3600))); // 6 min later
+        r.scheduler.pass();
+        eventlog::setSink({});
+        QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")}); // 11:05, late
+        QCOMPARE(log.filter(QStringLiteral("çalmadı")).size(), 7);          // 08:15 to 10:25
+        QCOMPARE(log.filter(QStringLiteral("Saat ileri atladı: 08:00 -> 11:06")).size(), 1);
     }
 
     void aClockSetBringsThePassAtOnce() {

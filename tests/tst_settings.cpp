@@ -8,6 +8,7 @@
 #include "support/RecordingPlatform.h"
 #include "support/TestFolders.h"
 
+#include <QSettings>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -47,7 +48,8 @@ private slots:
         QCOMPARE(settings::musicT(23).key, QStringLiteral("MusicT(23)"));
         QCOMPARE(settings::timex(71).key, QStringLiteral("timex(71)"));
         QCOMPARE(settings::musicT(23).section, QStringLiteral("Müzik"));
-        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2 + 2));
+        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2 + 2 + 7 + 2));
+        QCOMPARE(settings::gunTablosu(6).key, QStringLiteral("Gun(6)"));
     }
 
     void int16Conversion_data() {
@@ -228,6 +230,7 @@ private slots:
             store.save(settings::sesx(4), QStringLiteral("35"));
             store.save(settings::hwnd(), QStringLiteral("4242"));
             Holidays(store).mark(QDate(2027, 1, 18), QDate(2027, 2, 5));
+            store.save(settings::gunTablosu(5), QStringLiteral("1")); // Fridays: weekend table
             QVERIFY(QFile::exists(backupFile + ".part") == false);
             QCOMPARE(backup::exportTo(store, backupFile), QString());
             for (const settings::Setting& s : backup::rows())
@@ -244,6 +247,7 @@ private slots:
             QCOMPARE(SettingsStore().get(setting), value);
         QCOMPARE(SettingsStore().get(settings::hwnd()), QStringLiteral("0")); // not carried
         QVERIFY(Holidays(store).contains(QDate(2027, 1, 25)));
+        QCOMPARE(store.get(settings::gunTablosu(5)), QStringLiteral("1"));
         QFile kept(copy);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), before);
@@ -265,6 +269,20 @@ private slots:
             << QByteArray("[Yedek]\nProgram=Velmar Dorl\n") << "ayar eksik: Melodiler/Zil(0)";
         QTest::newRow("wrong shape") << QByteArray() << "geçersiz bir değer var: Saatler/timex(5)";
         QTest::newRow("no file") << QByteArray("-") << "bulunamadı";
+    }
+
+    void aBackupOfAnEarlierVersionKeepsTodaysDayChoices() {
+        TestFolders folders;
+        SettingsStore store;
+        const QString file = folders.root() + QStringLiteral("/eski.ini");
+        QCOMPARE(backup::exportTo(store, file), QString());
+        QSettings old(file, QSettings::IniFormat); // written before the day choices existed
+        for (int day = 1; day <= 7; ++day)
+            old.remove(QStringLiteral("Tatil/Gun(%1)").arg(day));
+        old.remove(QStringLiteral("Tatil/HaftaIciGunleri"));
+        old.sync();
+        QCOMPARE(backup::importFrom(store, file), QString());
+        QCOMPARE(store.get(settings::gunTablosu(6)), QStringLiteral("1"));
     }
 
     void brokenOrForeignBackupChangesNothing() {

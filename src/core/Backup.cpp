@@ -104,7 +104,8 @@ Checked read(const QString& path) {
     }
     Checked checked;
     for (const settings::Setting& s : carried) {
-        const QVariant value = in.value(fullKey(s));
+        const QVariant value =
+            in.value(fullKey(s), s.optionalInBackup ? s.defaultValue : QVariant());
         if (!value.isValid())
             return {QStringLiteral("Yedekte bir ayar eksik: %1").arg(fullKey(s)), {}};
         const QString text = textOf(value);

@@ -1,6 +1,6 @@
 #include "core/BellScheduler.h"
 
-#include "core/Holidays.h"
+#include "core/DayPlan.h"
 #include "core/StoredValues.h"
 #include "core/Timetable.h"
 #include "platform/Clock.h"
@@ -11,16 +11,19 @@
 #include <QFileInfo>
 
 namespace {
+// Minutes are counted on the local wall clock, so a change of time zone is
+// a step of the clock like any other.
 qint64 minuteOf(const QDateTime& time) {
-    return time.toSecsSinceEpoch() / 60;
+    return time.date().toJulianDay() * 24 * 60 + time.time().hour() * 60 + time.time().minute();
 }
 
 QDate dayOf(qint64 minute) {
-    return QDateTime::fromSecsSinceEpoch(minute * 60).date();
+    return QDate::fromJulianDay(minute / (24 * 60));
 }
 
 QString hhmmOf(qint64 minute) {
-    return QDateTime::fromSecsSinceEpoch(minute * 60).toString(QStringLiteral("HH:mm"));
+    const int ofDay = int(minute % (24 * 60));
+    return QTime(ofDay / 60, ofDay % 60).toString(QStringLiteral("HH:mm"));
 }
 
 // The first bell of a shift (and of the weekend table) carries no announcement
@@ -33,52 +36,64 @@ bool isFirstBell(int cell) {
 BellScheduler::BellScheduler(const StoredValues& values, Playback& playback, const Clock& clock)
     : values_(values), playback_(playback), clock_(clock) {}
 
-int BellScheduler::msToNextMinute(const QTime& time) {
-    return 60000 - (time.second() * 1000 + time.msec());
+int BellScheduler::tableOn(const QDate& date) const {
+    if (plan_)
+        return plan_->tableFor(date);
+    return date.dayOfWeek() >= 6 ? timetable::kWeekendTable : timetable::kWeekdayTable;
 }
 
-int BellScheduler::pass(int table) {
+QDateTime BellScheduler::pass() {
     const QDateTime now = clock_.now();
     const qint64 minute = minuteOf(now);
-    qint64& last = lastPassed_[table];
 
-    if (last >= 0 && minute < last - kLateMinutes) {
+    if (lastPassed_ >= 0 && minute < lastPassed_ - kLateMinutes) {
         eventlog::info(QStringLiteral("Saat %1 dakika geri alındı; zil saatleri yeniden çalar")
-                           .arg(last - minute));
-        rung_[table].clear();
-        last = -1;
+                           .arg(lastPassed_ - minute));
+        rung_.clear();
+        lastPassed_ = -1;
     }
     // Minutes this pass stands for: the current one, and those since the
-    // last pass that are still within the late window.
+    // last pass that are still within the late window and of today.
     qint64 from = minute;
-    if (last >= 0 && minute > last + 1) {
-        from = std::max(last + 1, minute - kLateMinutes);
-        logMissed(table, last + 1, from - 1);
+    if (lastPassed_ >= 0 && minute > lastPassed_ + 1) {
+        eventlog::info(
+            QStringLiteral("Saat ileri atladı: %1 -> %2").arg(hhmmOf(lastPassed_), hhmmOf(minute)));
+        from = std::max(lastPassed_ + 1, minute - kLateMinutes);
+        while (from < minute && dayOf(from) != now.date())
+            ++from; // yesterday's last minutes are not rung after midnight
+        logMissed(lastPassed_ + 1, from - 1);
     }
-    last = std::max(last, minute);
+    lastPassed_ = std::max(lastPassed_, minute);
 
     for (qint64 m = from; m <= minute; ++m) {
-        if (holidayAt(m))
+        if (quietDay(dayOf(m)))
             continue;
-        if (!rung_[table].insert(m).second)
+        if (!rung_.insert(m).second)
             continue; // rung already: the clock went back or the timer came early
-        for (int cell : cellsAt(table, m))
+        for (int cell : cellsAt(m))
             ring(cell);
     }
-    // Made ready a minute ahead, the first bell after a quiet spell starts as
-    // soon as any other.
-    if (ringsAt(table, minute + 1))
-        playback_.prepare();
+    prepareFor(minute + 1);
     // Keep a day's worth; older minutes can no longer come round by a step.
-    while (!rung_[table].empty() && *rung_[table].begin() < minute - 24 * 60)
-        rung_[table].erase(rung_[table].begin());
-    return msToNextMinute(now.time());
+    while (!rung_.empty() && *rung_.begin() < minute - 24 * 60)
+        rung_.erase(rung_.begin());
+    return QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())).addSecs(60);
 }
 
-QList<int> BellScheduler::cellsAt(int table, qint64 minute) const {
+// Made ready a minute ahead, the first bell after a quiet spell starts as
+// soon as any other.
+void BellScheduler::prepareFor(qint64 minute) {
+    if (!cellsAt(minute).isEmpty())
+        playback_.prepare();
+}
+
+QList<int> BellScheduler::cellsAt(qint64 minute) const {
+    QList<int> cells;
+    const int table = tableOn(dayOf(minute));
+    if (table < 0)
+        return cells;
     const QString hhmm = hhmmOf(minute);
     const int first = table * timetable::kCellsPerTable;
-    QList<int> cells;
     for (int cell = first; cell < first + timetable::kCellsPerTable; ++cell) {
         if (values_.timex[cell] == hhmm)
             cells << cell;
@@ -86,31 +101,22 @@ QList<int> BellScheduler::cellsAt(int table, qint64 minute) const {
     return cells;
 }
 
-bool BellScheduler::isHoliday(qint64 minute) const {
-    return holidays_ && holidays_->contains(dayOf(minute));
-}
-
-bool BellScheduler::ringsAt(int table, qint64 minute) const {
-    return !isHoliday(minute) && !cellsAt(table, minute).isEmpty();
-}
-
-bool BellScheduler::holidayAt(qint64 minute) {
-    if (!isHoliday(minute))
+bool BellScheduler::quietDay(const QDate& day) {
+    if (tableOn(day) >= 0)
         return false;
-    const QDate day = dayOf(minute);
-    if (holidayLogged_ != day) {
-        holidayLogged_ = day;
-        eventlog::info(QStringLiteral("Bugün tatil (%1): zil ve teneffüs müziği yok")
+    if (quietLogged_ != day) {
+        quietLogged_ = day;
+        const bool holiday = plan_ && plan_->dateChoice(day) == DayPlan::NoBells;
+        eventlog::info((holiday ? QStringLiteral("Bugün tatil (%1): zil ve teneffüs müziği yok")
+                                : QStringLiteral("Bugün zil yok (%1): zil ve teneffüs müziği yok"))
                            .arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
     }
     return true;
 }
 
-void BellScheduler::logMissed(int table, qint64 firstMinute, qint64 lastMinute) const {
+void BellScheduler::logMissed(qint64 firstMinute, qint64 lastMinute) const {
     for (qint64 m = std::max(firstMinute, lastMinute - 24 * 60 + 1); m <= lastMinute; ++m) {
-        if (isHoliday(m))
-            continue;
-        for (int cell : cellsAt(table, m))
+        for (int cell : cellsAt(m))
             eventlog::warning(
                 QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
                     .arg(bells::scheduledText(timetable::kindOf(cell)), hhmmOf(m)));

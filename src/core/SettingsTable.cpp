@@ -78,6 +78,19 @@ Setting resmiYillar() {
     return {kTatil, QStringLiteral("ResmiYillar"), QString(), Shape::Years};
 }
 
+Setting gunTablosu(int weekday) {
+    return {kTatil, indexedKey(QStringLiteral("Gun"), weekday),
+            weekday >= 6 ? QStringLiteral("1") : QStringLiteral("0"), Shape::Table, true};
+}
+
+Setting haftaIciGunleri() {
+    return {kTatil, QStringLiteral("HaftaIciGunleri"), QString(), Shape::Dates, true};
+}
+
+Setting haftaSonuGunleri() {
+    return {kTatil, QStringLiteral("HaftaSonuGunleri"), QString(), Shape::Dates, true};
+}
+
 namespace {
 bool isWholeNumberIn(const QString& value, int low, int high) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
@@ -111,6 +124,8 @@ bool fits(const Setting& setting, const QString& value) {
         return holidays::parseDates(value).has_value();
     case Shape::Years:
         return holidays::parseYears(value).has_value();
+    case Shape::Table:
+        return isWholeNumberIn(value, 0, 2);
     }
     return false;
 }
@@ -135,6 +150,10 @@ const std::vector<Setting>& table() {
         rows.push_back(silPath());
         rows.push_back(tatilGunler());
         rows.push_back(resmiYillar());
+        for (int day = 1; day <= 7; ++day)
+            rows.push_back(gunTablosu(day));
+        rows.push_back(haftaIciGunleri());
+        rows.push_back(haftaSonuGunleri());
         return rows;
     }();
     return all;

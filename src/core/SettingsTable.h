@@ -23,6 +23,11 @@ Setting silPath();
 // has taken over (until then they count as marked).
 Setting tatilGunler();
 Setting resmiYillar();
+// Which table each weekday rings (1 Monday .. 7 Sunday), and the dates that
+// ring the weekday or the weekend table whatever day they fall on.
+Setting gunTablosu(int weekday);
+Setting haftaIciGunleri();
+Setting haftaSonuGunleri();
 
 // True when `value` has the setting's shape.
 bool fits(const Setting& setting, const QString& value);

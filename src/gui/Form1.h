@@ -1,12 +1,11 @@
 #pragma once
 
-#include "core/BellScheduler.h"
-#include "core/DayChoice.h"
+#include "core/DayPlan.h"
 #include "core/Holidays.h"
+#include "core/SchoolDay.h"
 #include "core/StoredValues.h"
 #include "gui/Platform.h"
 #include "gui/VolumeBoxes.h"
-#include "platform/MinuteTimer.h"
 #include "platform/Signalling.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
@@ -33,6 +32,8 @@ class SettingsStore;
 
 // The main window. Its load routine runs the whole start-up in a fixed order;
 // afterwards it lives visible or hidden in the tray until it is told to end.
+// The day itself (timetable in force, passes, staying awake, wake-up) is the
+// SchoolDay's; the window shows it.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -51,13 +52,15 @@ public:
 
     const StoredValues& values() const { return values_; }
     StoredValues& values() { return values_; }
-    const QString& DayName() const { return day_.dayName; }
-    bool weekendTable() const { return day_.weekend; }
+    const QString& DayName() const { return schoolDay_.day().dayName; }
+    bool weekendTable() const { return schoolDay_.day().weekend; }
     bool Quitting() const { return quitting_; }
     // Told to end already, possibly while a start-up box was still open.
     bool hasEnded() const { return ended_; }
-    MinuteTimer& tmrMain() { return tmrMain_; }
-    MinuteTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
+    SchoolDay& schoolDay() { return schoolDay_; }
+    MinuteTimer& tmrMain() { return schoolDay_.tmrMain(); }
+    MinuteTimer& tmrHaftaSonu() { return schoolDay_.tmrHaftaSonu(); }
+    MinuteTimer& activeSchedulerTimer() { return schoolDay_.activeTimer(); }
     QTimer& tmrTime() { return tmrTime_; }
     Playback& playback() { return playback_; }
     VolumeBoxes& volumeBoxes() { return volumeBoxes_; }
@@ -68,8 +71,6 @@ public:
     MelodilerPage* melodilerPage() const { return melodiler_; }
     MuzikPage* muzikPage() const { return muzik_; }
     TimetablePage* haftaSonuPage() const { return haftaSonu_; }
-    // The scheduler timer in force: tmrHaftaSonu on a weekend start, else tmrMain.
-    MinuteTimer& activeSchedulerTimer() { return day_.weekend ? tmrHaftaSonu_ : tmrMain_; }
 
     // Refreshes the selected page from the values in memory.
     void tabMain_Click();
@@ -77,6 +78,7 @@ public:
     frmHakkinda* aboutWindow() const;
     HolidaysDialog* holidaysWindow() const;
     Holidays& holidays() { return holidays_; }
+    DayPlan& dayPlan() { return plan_; }
     BackupMenu* backupMenu() const { return backup_; }
     // Takes in settings written from outside (an imported backup).
     void reloadSettings();
@@ -92,33 +94,30 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Form1Layout.cpp: the controls, the pages and where the window stands.
     void buildControls();
+    void buildToolbar();
     void buildPages();
-    void schedulerPass();
-    void followTheDay();
-    int activeTable() const;
-    void stayAwakeAsNeeded();
     void placeWindow();
+
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);
     void showAddFileDialog(const QString& mode);
     void txtPrevInstance_Change();
     void Text1_Change();
     void Label5_Click();
-    void tmrTime_Timer();
     void showOnFirstTab();
     void sldVol_Scroll();
     void showStoredMasterLevel();
     void showAbout();
     void showHolidays();
-    void TrayAni(bool playing);
-    bool trayShown() const;
-    QString clockWarning() const;
-    // "Bugün tatil", "Saat eşitlenmemiş": shown after the clock and in the tip.
-    QString statusNotes() const;
-    void statusChanged();
-    void clockSyncChanged();
     void trayAvailabilityChanged(bool available);
+    bool trayShown() const;
+
+    // Form1Status.cpp: the clock, the notes under it and the tray tip.
+    void tmrTime_Timer();
+    void TrayAni(bool playing);
+    void statusChanged();
 
     Platform platform_;
     SettingsStore& store_;
@@ -127,14 +126,12 @@ private:
     Playback playback_;
     VolumeBoxes volumeBoxes_;
     Holidays holidays_;
-    BellScheduler scheduler_;
-    DayChoice day_;
-    QDate dayDate_; // the day whose table is in force
+    DayPlan plan_;
+    SchoolDay schoolDay_;
     QString appPath_;
     bool filling_ = false;
     bool quitting_ = false;
     bool ended_ = false;
-    bool awake_ = false;       // the idle inhibitor is held
     bool levelsSetUp_ = false; // the mixer was set up (and muted) by start-up
 
     std::unique_ptr<InstanceLock> lock_;
@@ -153,10 +150,10 @@ private:
     QToolBar* Toolbar1_ = nullptr;
     QLineEdit* txtPrevInstance_ = nullptr;
     QLabel* lblTime_ = nullptr;
+    QLabel* lblSonraki_ = nullptr;
+    QLabel* lblUyanma_ = nullptr;
     QLabel* lblInfo_ = nullptr;
     QSlider* sldVol_ = nullptr;
     QPushButton* cmdDurdur_ = nullptr;
     QTimer tmrTime_;
-    MinuteTimer tmrMain_;
-    MinuteTimer tmrHaftaSonu_;
 };

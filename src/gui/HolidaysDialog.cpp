@@ -5,8 +5,10 @@
 
 #include <QAbstractSpinBox>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +27,15 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     return b;
 }
 
+QComboBox* choiceBox(QWidget* parent, const QString& name, const QString& accessibleName) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    for (DayPlan::Choice c : {DayPlan::WeekdayTable, DayPlan::WeekendTable, DayPlan::NoBells})
+        box->addItem(DayPlan::choiceName(c), int(c));
+    return box;
+}
+
 QString rangeText(const QDate& from, const QDate& to) {
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     if (from == to) {
@@ -40,8 +51,9 @@ QString rangeText(const QDate& from, const QDate& to) {
 }
 } // namespace
 
-HolidaysDialog::HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* parent)
-    : QDialog(parent), holidays_(holidays), clock_(clock) {
+HolidaysDialog::HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& clock,
+                               QWidget* parent)
+    : QDialog(parent), plan_(plan), holidays_(holidays), clock_(clock) {
     setObjectName(QStringLiteral("frmTatil"));
     setWindowTitle(QStringLiteral("Tatil Günleri"));
     setModal(false);
@@ -78,6 +90,26 @@ HolidaysDialog::HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* 
     auto* unmark = button(this, "cmdTatilKaldir", QStringLiteral("Tatili Kaldır"));
     auto* past = button(this, "cmdGecmisiTemizle", QStringLiteral("Geçmiş Günleri Temizle"));
     auto* close = button(this, "cmdKapat", QStringLiteral("Kapat"));
+    rangeChoice_ = choiceBox(this, QStringLiteral("cmbTarihTablosu"),
+                             QStringLiteral("Seçilen günlerde çalacak saatler"));
+    auto* apply = button(this, "cmdUygula", QStringLiteral("Uygula"));
+
+    auto* week = new QGroupBox(QStringLiteral("Haftanın günleri"), this);
+    week->setObjectName(QStringLiteral("grpHaftaninGunleri"));
+    auto* weekLayout = new QGridLayout(week);
+    for (int day = 1; day <= 7; ++day) {
+        const QString name = QLocale(QLocale::Turkish, QLocale::Turkey).dayName(day);
+        QComboBox* box = choiceBox(week, QStringLiteral("cmbGun%1").arg(day),
+                                   name + QStringLiteral(" günü çalacak saatler"));
+        box->setCurrentIndex(box->findData(int(plan_.weekdayChoice(day))));
+        connect(box, &QComboBox::activated, this, [this, day, box] {
+            plan_.setWeekdayChoice(day, DayPlan::Choice(box->currentData().toInt()));
+        });
+        weekdays_[day - 1] = box;
+        weekLayout->addWidget(new QLabel(name + QLatin1Char(':'), week), (day - 1) % 4,
+                              (day - 1) / 4 * 2);
+        weekLayout->addWidget(box, (day - 1) % 4, (day - 1) / 4 * 2 + 1);
+    }
 
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("lstTatil"));
@@ -90,6 +122,9 @@ HolidaysDialog::HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* 
     range->addWidget(new QLabel(QStringLiteral("Bitiş:"), this), 1, 0);
     range->addWidget(to_, 1, 1);
     range->addWidget(unmark, 1, 2);
+    range->addWidget(new QLabel(QStringLiteral("Seçilen günler:"), this), 2, 0);
+    range->addWidget(rangeChoice_, 2, 1);
+    range->addWidget(apply, 2, 2);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(past);
     bottom->addStretch();
@@ -98,6 +133,7 @@ HolidaysDialog::HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* 
     layout->addWidget(help);
     layout->addWidget(calendar_);
     layout->addLayout(range);
+    layout->addWidget(week);
     layout->addWidget(list_, 1);
     layout->addLayout(bottom);
 
@@ -106,13 +142,14 @@ HolidaysDialog::HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* 
     connect(calendar_, &QCalendarWidget::currentPageChanged, this, &HolidaysDialog::showMarks);
     connect(mark, &QPushButton::clicked, this, &HolidaysDialog::markChosen);
     connect(unmark, &QPushButton::clicked, this, &HolidaysDialog::unmarkChosen);
+    connect(apply, &QPushButton::clicked, this, &HolidaysDialog::applyChosen);
     connect(past, &QPushButton::clicked, this, &HolidaysDialog::clearPast);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (QListWidgetItem* item = list_->item(row))
             choose(item->data(Qt::UserRole).toDate(), item->data(Qt::UserRole + 1).toDate());
     });
-    connect(&holidays_, &Holidays::changed, this, &HolidaysDialog::showMarks);
+    connect(&plan_, &DayPlan::changed, this, &HolidaysDialog::showMarks);
 
     const QDate today = clock_.now().date();
     calendar_->setSelectedDate(today);
@@ -134,11 +171,17 @@ void HolidaysDialog::dayClicked(const QDate& day) {
 }
 
 void HolidaysDialog::markChosen() {
-    holidays_.mark(from_->date(), to_->date());
+    plan_.setDates(from_->date(), to_->date(), DayPlan::NoBells);
 }
 
+void HolidaysDialog::applyChosen() {
+    plan_.setDates(from_->date(), to_->date(),
+                   DayPlan::Choice(rangeChoice_->currentData().toInt()));
+}
+
+// The days go back to their weekday's table.
 void HolidaysDialog::unmarkChosen() {
-    holidays_.unmark(from_->date(), to_->date());
+    plan_.clearDates(from_->date(), to_->date());
 }
 
 void HolidaysDialog::clearPast() {
@@ -152,18 +195,36 @@ void HolidaysDialog::showMarks() {
     QTextCharFormat marked;
     marked.setBackground(QColor(0xf4, 0xb4, 0xb4));
     marked.setFontWeight(QFont::Bold);
+    QTextCharFormat tables[2];
+    tables[0].setBackground(QColor(0xc4, 0xe8, 0xc4));
+    tables[1].setBackground(QColor(0xbc, 0xd4, 0xf4));
     const int shownYear = calendar_->yearShown();
     for (const QDate& day : holidays_.marked(shownYear - 1, shownYear + 1))
         calendar_->setDateTextFormat(day, marked);
+    for (DayPlan::Choice table : {DayPlan::WeekdayTable, DayPlan::WeekendTable}) {
+        for (const QDate& day : plan_.datesWith(table, shownYear - 1, shownYear + 1))
+            calendar_->setDateTextFormat(day, tables[table]);
+    }
 
+    // Holidays first, then the days given a table, each from today on.
     const QDate today = clock_.now().date();
-    holidays::DateSet ahead = holidays_.marked(today.year(), today.year() + 1);
-    ahead.erase(ahead.begin(), ahead.lower_bound(today));
     const QSignalBlocker quiet(list_);
     list_->clear();
-    for (const auto& [from, to] : holidays::ranges(ahead)) {
-        auto* item = new QListWidgetItem(rangeText(from, to), list_);
-        item->setData(Qt::UserRole, from);
-        item->setData(Qt::UserRole + 1, to);
+    for (DayPlan::Choice choice :
+         {DayPlan::NoBells, DayPlan::WeekdayTable, DayPlan::WeekendTable}) {
+        holidays::DateSet ahead = plan_.datesWith(choice, today.year(), today.year() + 1);
+        ahead.erase(ahead.begin(), ahead.lower_bound(today));
+        for (const auto& [from, to] : holidays::ranges(ahead)) {
+            QString text = rangeText(from, to);
+            if (choice != DayPlan::NoBells)
+                text += QStringLiteral("  – ") + DayPlan::choiceName(choice);
+            auto* item = new QListWidgetItem(text, list_);
+            item->setData(Qt::UserRole, from);
+            item->setData(Qt::UserRole + 1, to);
+        }
+    }
+    for (int day = 1; day <= 7; ++day) {
+        QComboBox* box = weekdays_[day - 1];
+        box->setCurrentIndex(box->findData(int(plan_.weekdayChoice(day))));
     }
 }

@@ -3,21 +3,32 @@
 #include <QDate>
 #include <QDialog>
 
+#include "core/DayPlan.h"
+
+#include <array>
+
 class Clock;
 class Holidays;
+class QComboBox;
 class QCalendarWidget;
 class QDateEdit;
 class QListWidget;
 
 // "Tatil Günleri": a month calendar on which the user marks the days without
 // bells, single days or ranges (a click picks a day, a click with Shift held
-// ends a range there), and a list of the marks of this year and the next.
+// ends a range there), or gives them the weekday or the weekend table (an
+// exam or a short day); the table of each day of the week; and a list of
+// the marked days of this year and the next.
 class HolidaysDialog : public QDialog {
     Q_OBJECT
 public:
-    HolidaysDialog(Holidays& holidays, const Clock& clock, QWidget* parent = nullptr);
+    HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& clock,
+                   QWidget* parent = nullptr);
 
     QCalendarWidget* calendar() const { return calendar_; }
+    // The choice of weekday 1 (Monday) to 7, and the one the range button applies.
+    QComboBox* weekdayChoice(int weekday) const { return weekdays_.at(weekday - 1); }
+    QComboBox* rangeChoice() const { return rangeChoice_; }
     // The range the buttons act on.
     void choose(const QDate& from, const QDate& to);
 
@@ -25,13 +36,17 @@ private:
     void dayClicked(const QDate& day);
     void showMarks();
     void markChosen();
+    void applyChosen();
     void unmarkChosen();
     void clearPast();
 
+    DayPlan& plan_;
     Holidays& holidays_;
     const Clock& clock_;
     QCalendarWidget* calendar_ = nullptr;
     QDateEdit* from_ = nullptr;
     QDateEdit* to_ = nullptr;
     QListWidget* list_ = nullptr;
+    QComboBox* rangeChoice_ = nullptr;
+    std::array<QComboBox*, 7> weekdays_{};
 };

@@ -23,6 +23,10 @@ NoticeContent noticeContent(const QString& mode, const QString& appPath) {
     } else if (mode == QLatin1String("Pazar")) {
         content.message = QStringLiteral("Bu gün Pazar olduğu için.") + kNewLine + kWeekendLine;
         content.folderButtonVisible = false;
+    } else if (mode == QLatin1String("HaftaSonuSaatleri")) {
+        content.message = QStringLiteral("Bu gün için hafta sonu saatleri seçildiği için.") +
+                          kNewLine + kWeekendLine;
+        content.folderButtonVisible = false;
     } else if (mode == QLatin1String("Previnstance")) {
         content.message =
             QStringLiteral("Programın bir kopyası zaten çalışmakta.") + kNewLine +

@@ -12,6 +12,7 @@ class LogonStart;
 class Mixer;
 class Player;
 class TrayIcon;
+class WakeAlarm;
 
 // The platform services the main window works through. main() hands in the
 // real ones, tests hand in fakes. Optional services may be null: the step
@@ -27,6 +28,7 @@ struct Platform {
     DesktopShell* shell = nullptr;
     IdleInhibitor* inhibitor = nullptr;
     ClockSync* clockSync = nullptr;
+    WakeAlarm* wakeAlarm = nullptr;
 };
 
 // What the process knows about itself at start.

@@ -15,7 +15,8 @@ QDBusMessage inhibitCall(int service) {
         QDBusMessage m = QDBusMessage::createMethodCall(
             QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
             QStringLiteral("org.gnome.SessionManager"), QStringLiteral("Inhibit"));
-        m << kWho << uint(0) << kWhy << uint(8); // 8: idle
+        // 4: suspend. The screen still blanks and locks; 8 (idle) would stop that.
+        m << kWho << uint(0) << kWhy << uint(4);
         return m;
     }
     case 1: {
@@ -30,7 +31,7 @@ QDBusMessage inhibitCall(int service) {
         QDBusMessage m = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
-        m << QStringLiteral("idle") << kWho << kWhy << QStringLiteral("block");
+        m << QStringLiteral("sleep") << kWho << kWhy << QStringLiteral("block");
         return m;
     }
     }

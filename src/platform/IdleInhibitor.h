@@ -3,8 +3,8 @@
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
 
-// Keeps the desktop's idle suspend away while held; a suspend the user asks
-// for is not blocked.
+// Keeps the PC from going to sleep while held. The screen may still blank
+// and lock: only suspend is held off.
 class IdleInhibitor {
 public:
     virtual ~IdleInhibitor() = default;
@@ -12,8 +12,8 @@ public:
 };
 
 // On D-Bus, with what the desktop offers, tried in this order:
-// org.gnome.SessionManager (flag 8, idle), org.freedesktop.PowerManagement
-// (XFCE), logind's Inhibit("idle") on the system bus. A missing service is
+// org.gnome.SessionManager (flag 4, suspend), org.freedesktop.PowerManagement
+// (XFCE), logind's Inhibit("sleep", "block") on the system bus. A missing service is
 // passed over. Calls never block the program: replies come on the event loop.
 class DBusIdleInhibitor final : public QObject, public IdleInhibitor {
     Q_OBJECT

@@ -28,6 +28,7 @@ enum class Shape {
     Position, // the master slider, 0 to 10
     Dates,    // days and ranges: "2027-04-23,2027-06-25..2027-09-06"
     Years,    // "2026,2027"
+    Table,    // which table a day rings: 0 weekday, 1 weekend, 2 none
 };
 
 struct Setting {
@@ -35,6 +36,8 @@ struct Setting {
     QString key;
     QString defaultValue;
     Shape shape = Shape::Internal;
+    // Newer than the first backups: a backup without it keeps the default.
+    bool optionalInBackup = false;
 };
 
 // "prefix(index)", as in "timex(71)".

@@ -1,0 +1,127 @@
+#include "core/BellCalendar.h"
+
+#include "core/DayPlan.h"
+#include "core/StoredValues.h"
+#include "core/Timetable.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace bellcalendar {
+
+std::optional<int> minuteOfDay(const QString& cellText) {
+    const QTime time = QTime::fromString(cellText, QStringLiteral("HH:mm"));
+    if (!time.isValid())
+        return std::nullopt; // unfinished cells never ring
+    return time.hour() * 60 + time.minute();
+}
+
+std::optional<std::pair<int, int>> span(const StoredValues& values, int table) {
+    if (table < 0)
+        return std::nullopt;
+    std::optional<std::pair<int, int>> result;
+    const int begin = table * timetable::kCellsPerTable;
+    for (int cell = begin; cell < begin + timetable::kCellsPerTable; ++cell) {
+        const auto minute = minuteOfDay(values.timex[cell]);
+        if (!minute)
+            continue;
+        if (!result)
+            result = std::make_pair(*minute, *minute);
+        result->first = std::min(result->first, *minute);
+        result->second = std::max(result->second, *minute);
+    }
+    return result;
+}
+
+std::optional<Bell> next(const StoredValues& values, const DayPlan& plan, const QDateTime& after) {
+    const QDate today = after.date();
+    const int nowMinute = after.time().hour() * 60 + after.time().minute();
+    for (int offset = 0; offset < kDaysAhead; ++offset) {
+        const QDate date = today.addDays(offset);
+        const int table = plan.tableFor(date);
+        if (table < 0)
+            continue;
+        std::optional<Bell> best;
+        int bestMinute = 24 * 60;
+        const int begin = table * timetable::kCellsPerTable;
+        for (int cell = begin; cell < begin + timetable::kCellsPerTable; ++cell) {
+            const auto minute = minuteOfDay(values.timex[cell]);
+            if (!minute || (offset == 0 && *minute <= nowMinute) || *minute > bestMinute)
+                continue;
+            bestMinute = *minute; // equal minutes: the later cell is the one heard
+            best = Bell{QDateTime(date, QTime(*minute / 60, *minute % 60)), cell};
+        }
+        if (best)
+            return best;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDateTime> wakeFor(const StoredValues& values, const DayPlan& plan,
+                                 const QDateTime& now) {
+    for (int offset = 0; offset < kDaysAhead; ++offset) {
+        const QDate date = now.date().addDays(offset);
+        const auto bells = span(values, plan.tableFor(date));
+        if (!bells)
+            continue;
+        const QDateTime wake = QDateTime(date, QTime(bells->first / 60, bells->first % 60))
+                                   .addSecs(-60 * kWakeLeadMinutes);
+        if (wake > now)
+            return wake;
+    }
+    return std::nullopt;
+}
+
+QString dayName(const QDate& date) {
+    static const std::array<const char*, 7> names{"Pazartesi", "Salı",      "Çarşamba", "Perşembe",
+                                                  "Cuma",      "Cumartesi", "Pazar"};
+    return date.isValid() ? QString::fromUtf8(names[date.dayOfWeek() - 1]) : QString();
+}
+
+namespace {
+QString kindName(int cell) {
+    switch (timetable::kindOf(cell)) {
+    case timetable::StudentEntry:
+        return QStringLiteral("Öğrenci girişi");
+    case timetable::TeacherEntry:
+        return QStringLiteral("Öğretmen girişi");
+    default:
+        return QStringLiteral("Çıkış");
+    }
+}
+
+// The Turkish locative after a number as it is read aloud: the ending
+// follows the last word ("on" -> 'da, "beş" -> 'te, "kırk" -> 'ta).
+QString locativeAfter(int number) {
+    static const std::array<const char*, 10> ones{"'da", "'de", "'de", "'te", "'te",
+                                                  "'te", "'da", "'de", "'de", "'da"};
+    static const std::array<const char*, 6> tens{"'da", "'da", "'de", "'da", "'ta", "'de"};
+    if (number % 10 != 0)
+        return QString::fromLatin1(ones[number % 10]);
+    if (number == 0)
+        return QString::fromLatin1(ones[0]); // "sıfır"
+    return QString::fromLatin1(tens[number / 10]);
+}
+} // namespace
+
+QString atTime(const QTime& time) {
+    const int spoken = time.minute() != 0 ? time.minute() : time.hour();
+    return time.toString(QStringLiteral("HH:mm")) + locativeAfter(spoken);
+}
+
+QString nextBellText(const std::optional<Bell>& bell, const QDate& today) {
+    if (!bell)
+        return QStringLiteral("Sonraki zil yok");
+    const QDate date = bell->at.date();
+    QString when = bell->at.toString(QStringLiteral("HH:mm"));
+    if (date == today.addDays(1))
+        when = QStringLiteral("Yarın ") + when;
+    else if (date > today && date < today.addDays(7))
+        when = dayName(date) + QLatin1Char(' ') + when;
+    else if (date != today)
+        when = date.toString(QStringLiteral("dd.MM.yyyy ")) + when;
+    return QStringLiteral("Sonraki zil %1 (%2)").arg(when, kindName(bell->cell));
+}
+
+} // namespace bellcalendar

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDateTime>
+
+#include <optional>
+
+class DayPlan;
+struct StoredValues;
+
+// Where the bells of the timetable fall on the calendar, following the
+// table each date rings.
+namespace bellcalendar {
+
+// How far ahead a bell is looked for; a plan with nothing in a year rings nothing.
+inline constexpr int kDaysAhead = 400;
+// The PC is woken this long before the first bell of a school day.
+inline constexpr int kWakeLeadMinutes = 5;
+
+struct Bell {
+    QDateTime at;
+    int cell = -1; // the cell heard at that minute (the highest of several)
+};
+
+// Minute of the day of a complete "HH:MM" cell text.
+std::optional<int> minuteOfDay(const QString& cellText);
+
+// First and last bell minute of a table; nothing when it has no bell.
+std::optional<std::pair<int, int>> span(const StoredValues& values, int table);
+
+// The first bell in a minute after the one of `after`.
+std::optional<Bell> next(const StoredValues& values, const DayPlan& plan, const QDateTime& after);
+
+// When to wake the PC: the first bell of the next school day whose first
+// bell is still more than kWakeLeadMinutes away, minus kWakeLeadMinutes.
+std::optional<QDateTime> wakeFor(const StoredValues& values, const DayPlan& plan,
+                                 const QDateTime& now);
+
+// "Sonraki zil 09:20 (Öğrenci girişi)", "Sonraki zil Yarın 08:15 (...)",
+// "Sonraki zil Pazartesi 08:15 (...)", "Sonraki zil yok".
+QString nextBellText(const std::optional<Bell>& bell, const QDate& today);
+
+// "08:10'da", "08:15'te": the time with its locative ending, as it is read.
+QString atTime(const QTime& time);
+
+// "Pazartesi" for a date.
+QString dayName(const QDate& date);
+
+} // namespace bellcalendar

@@ -1,0 +1,119 @@
+#include "core/DayPlan.h"
+
+#include "core/Holidays.h"
+#include "core/SettingsTable.h"
+#include "platform/EventLog.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+settings::Setting tableDates(int table) {
+    return table == 0 ? settings::haftaIciGunleri() : settings::haftaSonuGunleri();
+}
+} // namespace
+
+DayPlan::DayPlan(SettingsStore& store, Holidays& holidays, QObject* parent)
+    : QObject(parent), store_(store), holidays_(holidays) {
+    connect(&holidays_, &Holidays::changed, this, &DayPlan::changed);
+    load();
+}
+
+void DayPlan::load() {
+    for (int day = 1; day <= 7; ++day) {
+        const settings::Setting setting = settings::gunTablosu(day);
+        QString text = store_.get(setting);
+        if (!settings::fits(setting, text)) {
+            eventlog::warning(QStringLiteral("%1 okunamadı, yok sayıldı: \"%2\"")
+                                  .arg(setting.key, text.left(20)));
+            text = setting.defaultValue;
+        }
+        weekdays_[day - 1] = Choice(text.toInt());
+    }
+    for (int table = 0; table < 2; ++table) {
+        const QString text = store_.get(tableDates(table));
+        const auto dates = holidays::parseDates(text);
+        if (!dates)
+            eventlog::warning(QStringLiteral("%1 okunamadı, yok sayıldı: \"%2\"")
+                                  .arg(tableDates(table).key, text.left(80)));
+        tables_[table] = dates.value_or(holidays::DateSet{});
+    }
+    emit changed();
+}
+
+std::optional<DayPlan::Choice> DayPlan::dateChoice(const QDate& date) const {
+    for (int table = 0; table < 2; ++table) {
+        if (tables_[table].count(date))
+            return Choice(table);
+    }
+    if (holidays_.contains(date))
+        return NoBells;
+    return std::nullopt;
+}
+
+DayPlan::Choice DayPlan::choiceFor(const QDate& date) const {
+    if (!date.isValid())
+        return NoBells;
+    return dateChoice(date).value_or(weekdayChoice(date.dayOfWeek()));
+}
+
+int DayPlan::tableFor(const QDate& date) const {
+    const Choice choice = choiceFor(date);
+    return choice == NoBells ? -1 : int(choice);
+}
+
+holidays::DateSet DayPlan::datesWith(Choice table, int firstYear, int lastYear) const {
+    if (table == NoBells)
+        return holidays_.marked(firstYear, lastYear);
+    const holidays::DateSet& all = tables_[table];
+    return {all.lower_bound(QDate(firstYear, 1, 1)), all.upper_bound(QDate(lastYear, 12, 31))};
+}
+
+void DayPlan::setWeekdayChoice(int weekday, Choice choice) {
+    if (weekday < 1 || weekday > 7 || weekdays_[weekday - 1] == choice)
+        return;
+    weekdays_[weekday - 1] = choice;
+    store_.save(settings::gunTablosu(weekday), QString::number(int(choice)));
+    emit changed();
+}
+
+void DayPlan::setDates(const QDate& from, const QDate& to, Choice choice) {
+    if (!from.isValid() || !to.isValid() || to < from || from.daysTo(to) >= holidays::kMaxDays)
+        return;
+    for (auto& dates : tables_)
+        dates.erase(dates.lower_bound(from), dates.upper_bound(to));
+    if (choice != NoBells) {
+        for (QDate d = from; d <= to; d = d.addDays(1))
+            tables_[choice].insert(d);
+    }
+    save();
+    // Holidays tell the change to whoever listens, us included.
+    if (choice == NoBells)
+        holidays_.mark(from, to);
+    else
+        holidays_.unmark(from, to);
+}
+
+void DayPlan::clearDates(const QDate& from, const QDate& to) {
+    if (!from.isValid() || !to.isValid() || to < from)
+        return;
+    for (auto& dates : tables_)
+        dates.erase(dates.lower_bound(from), dates.upper_bound(to));
+    save();
+    holidays_.unmark(from, to);
+}
+
+void DayPlan::save() {
+    for (int table = 0; table < 2; ++table)
+        store_.save(tableDates(table), holidays::formatDates(tables_[table]));
+}
+
+QString DayPlan::choiceName(Choice choice) {
+    switch (choice) {
+    case WeekdayTable:
+        return QStringLiteral("Hafta içi saatleri");
+    case WeekendTable:
+        return QStringLiteral("Hafta sonu saatleri");
+    case NoBells:
+        break;
+    }
+    return QStringLiteral("Zil yok");
+}
