@@ -1,6 +1,7 @@
 // The assembled main window with the real player (into a fakesink, unsynced)
-// and the real settings file, driven by a fake clock: a week of school days,
-// and a clock that is stepped back, forward and across midnight.
+// and the real settings file, driven by a fake clock: the memory of a week of
+// school days, the weekend table, and midnight. Every bell of a whole year,
+// with clock steps and holidays, is tst_year's.
 #include "core/SettingsTable.h"
 #include "core/Timetable.h"
 #include "sound/GstPlayer.h"
@@ -65,38 +66,6 @@ struct Day {
 class WeekTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyBellOnceOnSchoolDaysNoneOnAHolidayOrTheWeekend() {
-        TestFolders folders;
-        folders.writeSettings("[Tatil]\nGunler=2026-12-09\n"); // Wednesday
-        QStringList expected;
-        for (int cell = 0; cell < timetable::kCellCount; ++cell) {
-            if (timetable::defaultCellText(cell) != timetable::kEmptyTime)
-                expected << timetable::defaultCellText(cell);
-        }
-        expected.sort();
-        QCOMPARE(expected.size(), 18);
-        for (int d = 0; d < 7; ++d) {
-            const QDate date = QDate(2026, 12, 7).addDays(d); // Monday to Sunday
-            Day day(folders, QDateTime(date, QTime(7, 30, 12)));
-            QVERIFY(day.loaded);
-            day.settle();
-            for (QDateTime t(date, QTime(7, 31)); t.time() < QTime(16, 0); t = t.addSecs(60))
-                day.passAt(t);
-            day.form->playback().cmdDurdur_Click();
-            QStringList rung = day.melodiesAt();
-            QStringList times;
-            for (const QString& at : rung) {
-                QVERIFY2(at.startsWith(date.toString("yyyy-MM-dd")), qPrintable(at));
-                times << at.right(5);
-            }
-            times.sort();
-            if (date.dayOfWeek() >= 6 || date.dayOfWeek() == 3)
-                QVERIFY2(times.isEmpty(), qPrintable(times.join(' ')));
-            else
-                QCOMPARE(times, expected);
-        }
-    }
-
     void heapStaysFlatOverAWeekOfRunning() {
         TestFolders folders;
         const QDate monday(2026, 12, 7);
@@ -119,27 +88,6 @@ private slots:
         qInfo("heap in use after two days %.2f MB, after the week %.2f MB", afterWarmUp, afterWeek);
         // Five days of bells: 0.2 MB; a GStreamer element leaked with every sound made 0.7 MB.
         QVERIFY2(afterWeek - afterWarmUp < 0.45, "heap in use grows from day to day");
-    }
-
-    void clockStepsNeverRingTwice() {
-        TestFolders folders;
-        const QDate monday(2026, 12, 7);
-        Day day(folders, QDateTime(monday, QTime(9, 5, 30)));
-        day.settle();
-        day.passAt(QDateTime(monday, QTime(9, 10, 0)));
-        day.passAt(QDateTime(monday, QTime(9, 9, 40))); // back 30 s just after the bell
-        day.passAt(QDateTime(monday, QTime(9, 10, 0)));
-        day.passAt(QDateTime(monday, QTime(9, 11, 0)));
-        QCOMPARE(day.melodiesAt(), QStringList{"2026-12-07 09:10"});
-
-        day.passAt(QDateTime(monday, QTime(9, 17, 0)));
-        day.passAt(QDateTime(monday, QTime(9, 22, 0))); // forward five minutes over 09:20
-        QCOMPARE(day.melodiesAt().size(), 2);
-        QCOMPARE(day.melodiesAt().last(), QStringLiteral("2026-12-07 09:22"));
-        day.passAt(QDateTime(monday, QTime(9, 23, 0)));
-        day.passAt(QDateTime(monday, QTime(9, 25, 0))); // 09:24 skipped: 09:25 rings in time
-        QCOMPARE(day.melodiesAt().size(), 3);
-        QCOMPARE(day.melodiesAt().last(), QStringLiteral("2026-12-07 09:25"));
     }
 
     void theTableFollowsTheDay() {

@@ -191,48 +191,6 @@ void Form1::endAsSecondInstance(const StartupContext& context) {
     ended_ = true;
 }
 
-void Form1::showNotice(const QString& mode, bool modal) {
-    if (notice_)
-        notice_->close();
-    if (modal) {
-        Form3 dialog(mode, appPath_, this, platform_.shell);
-        dialog.setModal(true);
-        platform_.dialogs->runModal(dialog);
-        return;
-    }
-    auto* dialog = new Form3(mode, appPath_, this, platform_.shell);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    notice_ = dialog;
-    dialog->show();
-}
-
-void Form1::showAbout() {
-    if (!about_) {
-        about_ = new frmHakkinda(this, platform_.shell);
-        about_->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    about_->show();
-    about_->raise();
-    about_->activateWindow();
-}
-
-void Form1::showHolidays() {
-    if (!holidaysDialog_) {
-        holidaysDialog_ = new HolidaysDialog(plan_, holidays_, *platform_.clock, this);
-        holidaysDialog_->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    holidaysDialog_->show();
-    holidaysDialog_->raise();
-    holidaysDialog_->activateWindow();
-}
-
-void Form1::showAddFileDialog(const QString& mode) {
-    Form3 dialog(mode, appPath_, this, platform_.shell);
-    dialog.setModal(true);
-    platform_.dialogs->runModal(dialog);
-    update();
-}
-
 void Form1::txtPrevInstance_Change() {
     if (filling_)
         return;
@@ -289,17 +247,6 @@ void Form1::sldVol_Scroll() {
         masterLevel_.apply(values_.MasterVolume);
 }
 
-void Form1::Text1_Change() {
-    QLineEdit* text1 = hemenCal_->Text1();
-    if (text1->text() != aboutinfo::kContactAddress)
-        text1->setText(aboutinfo::kContactAddress);
-}
-
-void Form1::Label5_Click() {
-    if (platform_.shell)
-        platform_.shell->open(aboutinfo::kUpdateAddress);
-}
-
 void Form1::closeEvent(QCloseEvent* event) {
     if (quitting_) {
         hide();
@@ -348,12 +295,4 @@ void Form1::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // The clock label stops while the window is hidden.
     tmrTime_.stop();
-}
-
-frmHakkinda* Form1::aboutWindow() const {
-    return about_;
-}
-
-HolidaysDialog* Form1::holidaysWindow() const {
-    return holidaysDialog_;
 }
