@@ -208,6 +208,20 @@ private slots:
         QVERIFY(!clock->text().contains(QStringLiteral("tatil")));
         QVERIFY(!s.fakes.tray.calls.last().contains(QStringLiteral("tatil")));
 
+        // Today given the weekend table (an exam day), Fridays no bells: the
+        // table in force follows at once.
+        dialog->rangeChoice()->setCurrentIndex(1);
+        dialog->findChild<QPushButton*>("cmdUygula")->click();
+        QVERIFY(s.form->weekendTable());
+        QCOMPARE(s.form->dayPlan().tableFor(kMonday.date().addDays(7)), 0);
+        QComboBox* friday = dialog->weekdayChoice(5);
+        friday->setCurrentIndex(2);
+        emit friday->activated(2);
+        QCOMPARE(s.store->get(settings::gunTablosu(5)), QStringLiteral("2"));
+        QCOMPARE(s.form->dayPlan().tableFor(QDate(2026, 12, 11)), -1);
+        dialog->findChild<QPushButton*>("cmdTatilKaldir")->click();
+        QVERIFY(!s.form->weekendTable());
+
         // Yedek: out, a change, back in: the page shows the backup's time again.
         s.fakes.dialogs.chosenFile = s.folders.root() + QStringLiteral("/yedek.ini");
         s.form->backupMenu()->exportSettings();

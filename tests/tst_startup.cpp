@@ -36,9 +36,9 @@ private slots:
         QCOMPARE(s.fakes.mixer.sets.back(), std::make_pair('W', 0L)); // muted
         QVERIFY(s.fakes.dialogs.modals.empty());
         QCOMPARE(s.form->values().timex[0], QStringLiteral("08:15"));
-        // 5205 x 7780 twips at the screen's logical DPI (two lines under the clock).
+        // 5205 x 7560 twips at the screen's logical DPI (two lines under the clock).
         const double dpi = s.form->logicalDpiY();
-        QCOMPARE(s.form->height(), qRound(7780 * dpi / 1440));
+        QCOMPARE(s.form->height(), qRound(7560 * dpi / 1440));
         QCOMPARE(s.form->width(), qRound(5205 * dpi / 1440));
     }
 

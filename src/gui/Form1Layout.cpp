@@ -25,7 +25,7 @@
 // How the main window is laid out: in twips, for a small 8-point font.
 namespace {
 constexpr int kWidthTwips = 5205;
-constexpr int kHeightTwips = 7780;
+constexpr int kHeightTwips = 7560;
 
 struct PageCaption {
     const char* caption;

@@ -62,7 +62,8 @@ HolidaysDialog::HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& c
     auto* help =
         new QLabel(QStringLiteral("İşaretli günlerde zil ve teneffüs müziği çalmaz; \"Hemen Çal\" "
                                   "düğmeleri çalışır. Bir aralık için ilk güne, sonra Shift tuşuna "
-                                  "basılıyken son güne tıklayın."),
+                                  "basılıyken son güne tıklayın. Sınav ya da kısa gün için seçilen "
+                                  "günlere öbür tablonun saatleri verilebilir."),
                    this);
     help->setObjectName(QStringLiteral("lblTatilBilgi"));
     help->setWordWrap(true);
