@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -52,9 +54,8 @@ QString SettingsStore::defaultFilePath() {
            QStringLiteral("/VelmarDorl/VelmarDorl.ini");
 }
 
-SettingsStore::SettingsStore(const QString& filePath)
-    : filePath_(filePath), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
-    settings_->setFallbacksEnabled(false);
+SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
+    open();
     broken_ = settings_->status() == QSettings::FormatError || looksBroken(filePath_);
 }
 
@@ -75,30 +76,62 @@ QString SettingsStore::get(const settings::Setting& setting) const {
     return get(setting.section, setting.key, setting.defaultValue);
 }
 
-bool SettingsStore::prepareToWrite() {
+// After a failed write the store starts a fresh QSettings before the next
+// one: the old object keeps reporting the failure even when a later write
+// succeeds.
+bool SettingsStore::prepareToWrite(bool cleanBrokenFile) {
+    if (reopen_) {
+        open();
+        // The reopened file could not take back what it held: still failing.
+        if (settings_->status() != QSettings::NoError)
+            return false;
+        reopen_ = false;
+    }
     if (broken_ && brokenCopy_.isEmpty()) {
         brokenCopy_ = keepCopy(QStringLiteral(".broken-"));
         if (brokenCopy_.isEmpty())
             return false; // never overwrite a file we could not keep a copy of
-        startCleanFile();
+        if (cleanBrokenFile)
+            startCleanFile();
     }
     QDir().mkpath(QFileInfo(filePath_).absolutePath());
     return true;
 }
 
-bool SettingsStore::finishWrite() {
-    settings_->sync();
-    if (settings_->status() != QSettings::NoError)
+void SettingsStore::open() {
+    settings_.reset(); // first: the old object flushes what it still holds
+    settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
+    settings_->setFallbacksEnabled(false);
+}
+
+bool SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
+    if (!prepareToWrite(true))
         return false;
-    syncToDisk(filePath_);
-    return true;
+    std::vector<std::pair<QString, QVariant>> before;
+    for (const auto& [key, value] : values) {
+        before.emplace_back(key, settings_->value(key));
+        settings_->setValue(key, value);
+    }
+    settings_->sync();
+    if (settings_->status() == QSettings::NoError) {
+        syncToDisk(filePath_);
+        return true;
+    }
+    // QSettings keeps a value it could not write and writes it with the
+    // next change, also through a new object for the same file: put back
+    // what the file holds so that nothing unwritten ever reaches it.
+    for (const auto& [key, value] : before) {
+        if (value.isValid())
+            settings_->setValue(key, value);
+        else
+            settings_->remove(key);
+    }
+    reopen_ = true;
+    return false;
 }
 
 bool SettingsStore::save(const QString& section, const QString& key, const QString& value) {
-    if (!prepareToWrite())
-        return false;
-    settings_->setValue(fullKey(section, key), value);
-    return finishWrite();
+    return write({{fullKey(section, key), value}});
 }
 
 bool SettingsStore::save(const settings::Setting& setting, const QString& value) {
@@ -106,11 +139,41 @@ bool SettingsStore::save(const settings::Setting& setting, const QString& value)
 }
 
 bool SettingsStore::saveAll(const std::vector<std::pair<settings::Setting, QString>>& values) {
-    if (!prepareToWrite())
-        return false;
+    std::vector<std::pair<QString, QString>> keyed;
     for (const auto& [setting, value] : values)
-        settings_->setValue(fullKey(setting.section, setting.key), value);
-    return finishWrite();
+        keyed.emplace_back(fullKey(setting.section, setting.key), value);
+    return write(keyed);
+}
+
+bool SettingsStore::replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values) {
+    if (!prepareToWrite(false))
+        return false;
+    const QString temporary = filePath_ + QStringLiteral(".new");
+    QFile::remove(temporary);
+    bool written = false;
+    {
+        QSettings next(temporary, QSettings::IniFormat);
+        next.setFallbacksEnabled(false);
+        for (const QString& key : settings_->allKeys())
+            next.setValue(key, settings_->value(key));
+        for (const auto& [setting, value] : values)
+            next.setValue(fullKey(setting.section, setting.key), value);
+        next.sync();
+        written = next.status() == QSettings::NoError;
+    }
+    if (written) {
+        syncToDisk(temporary);
+        written = std::rename(QFile::encodeName(temporary).constData(),
+                              QFile::encodeName(filePath_).constData()) == 0;
+    }
+    if (!written) {
+        QFile::remove(temporary);
+        return false;
+    }
+    syncToDisk(filePath_);
+    open();
+    broken_ = false;
+    return true;
 }
 
 // QSettings will not write over a file it could not parse; start a clean one
