@@ -227,21 +227,40 @@ private slots:
         TestFolders folders;
         const QString defaults = QStringLiteral(VELMAR_SOUNDS);
         const QString data = folders.root() + "/data/VelmarDorl";
-        QVERIFY(QDir().mkpath(data + "/Melodiler"));
-        QFile own(data + "/Melodiler/Melodi 1.wav"); // the school's own, same name
-        QVERIFY(own.open(QIODevice::WriteOnly));
-        own.write("okulun kendi zili");
-        own.close();
+        const auto has = [&data](const char* file) {
+            return QFileInfo::exists(data + "/" + QString::fromUtf8(file));
+        };
 
         QCOMPARE(soundhome::choose(folders.app(), true, defaults, data), folders.app());
         QCOMPARE(soundhome::choose(folders.app(), false, defaults, data), data);
-        for (const char* file : {"Melodiler/Melodi 5.wav", "Anonslar/0.mp3", "Marşlar/2.mp3"})
-            QVERIFY2(QFileInfo::exists(data + "/" + QString::fromUtf8(file)), file);
-        QVERIFY(QFileInfo(data + "/Müzik").isDir());
-        QVERIFY(own.open(QIODevice::ReadOnly));
-        QCOMPARE(own.readAll(), QByteArray("okulun kendi zili"));
+        for (const char* file : {"Melodiler/Melodi 5.wav", "Anonslar/0.mp3", "Marşlar/2.mp3",
+                                 "Müzik/Frère Jacques.mid"})
+            QVERIFY2(has(file), file);
         QCOMPARE(soundhome::defaultsFor(folders.root() + "/usr/bin"),
                  folders.root() + "/usr/share/velmar-dorl");
+
+        // The school deletes a song and an announcement and puts its own bell
+        // in place of a default: the next start keeps all three so.
+        QVERIFY(QFile::remove(data + "/Müzik/Frère Jacques.mid"));
+        QVERIFY(QFile::remove(data + "/Anonslar/0.mp3"));
+        QFile own(data + "/Melodiler/Melodi 1.wav");
+        QVERIFY(own.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        own.write("okulun kendi zili");
+        own.close();
+        QCOMPARE(soundhome::choose(folders.app(), false, defaults, data), data);
+        QVERIFY(!has("Müzik/Frère Jacques.mid"));
+        QVERIFY(!has("Anonslar/0.mp3"));
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("okulun kendi zili"));
+        QVERIFY(has("Müzik/Neşeye Övgü.mid"));
+
+        // Folders an earlier version filled at every start: what is missing
+        // was deleted. A folder made now is filled.
+        const QString earlier = folders.root() + "/earlier/VelmarDorl";
+        QVERIFY(QDir().mkpath(earlier + "/Müzik"));
+        QCOMPARE(soundhome::choose(folders.app(), false, defaults, earlier), earlier);
+        QVERIFY(QDir(earlier + "/Müzik").isEmpty());
+        QVERIFY(QFileInfo::exists(earlier + "/Melodiler/Melodi 5.wav"));
     }
 
     void qtsOwnTextsAreTurkish() {
