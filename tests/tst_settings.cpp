@@ -134,6 +134,29 @@ private slots:
         QCOMPARE(v.Zil[2], QStringLiteral("Zil ğüşiöç.mp3"));
     }
 
+    // A value set for every PC of a school under XDG_CONFIG_DIRS is used
+    // where the user's file has none, and never where it has one.
+    void systemWideValuesFillWhatTheUsersFileLacks() {
+        TestFolders folders;
+        const QString system = folders.root() + QStringLiteral("/etc-xdg");
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(folders.root() + "/none:" + system));
+        {
+            QSettings school(system + QStringLiteral("/VelmarDorl/VelmarDorl.ini"),
+                             QSettings::IniFormat);
+            school.setValue(QStringLiteral("Saatler/timex(3)"), QStringLiteral("07:00"));
+            school.setValue(QStringLiteral("Melodiler/Zil(0)"), QStringLiteral("Okul.mp3"));
+        }
+        SettingsStore store;
+        qunsetenv("XDG_CONFIG_DIRS");
+        QVERIFY(store.save(settings::timex(3), QStringLiteral("08:00")));
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.timex[3], QStringLiteral("08:00"));
+        QCOMPARE(v.Zil[0], QStringLiteral("Okul.mp3"));
+        QCOMPARE(v.timex[4], settings::timex(4).defaultValue);
+        QVERIFY(!folders.settingsBytes().contains("Okul.mp3")); // only read
+    }
+
     void brokenFileIsKeptBeforeTheFirstWrite() {
         TestFolders folders;
         QByteArray garbage("[Saatler]\ntimex%280%29=07:45\n");

@@ -56,6 +56,17 @@ QString SettingsStore::defaultFilePath() {
 
 SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
     open();
+    // The first location is the user's own; the rest are XDG_CONFIG_DIRS,
+    // the most important first.
+    const QStringList folders =
+        QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    for (qsizetype i = 1; i < folders.size(); ++i) {
+        const QString path = folders[i] + QStringLiteral("/VelmarDorl/VelmarDorl.ini");
+        if (path != filePath_ && QFileInfo(path).isFile()) {
+            system_.push_back(std::make_unique<QSettings>(path, QSettings::IniFormat));
+            system_.back()->setFallbacksEnabled(false);
+        }
+    }
     broken_ = settings_->status() == QSettings::FormatError || looksBroken(filePath_);
 }
 
@@ -63,7 +74,10 @@ SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::get(const QString& section, const QString& key,
                            const QString& fallback) const {
-    const QVariant value = settings_->value(fullKey(section, key));
+    const QString full = fullKey(section, key);
+    QVariant value = settings_->value(full);
+    for (auto it = system_.cbegin(); !value.isValid() && it != system_.cend(); ++it)
+        value = (*it)->value(full);
     if (!value.isValid())
         return fallback;
     // A key given twice in a hand-edited file comes back as a list.

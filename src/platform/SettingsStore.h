@@ -12,7 +12,10 @@ class QSettings;
 
 // The per-user settings file shared by the main program and the uninstaller.
 // Every save is written through at once: synced, atomically replaced and
-// flushed to disk before the call returns.
+// flushed to disk before the call returns. A value the user's file lacks is
+// looked up in the files an administrator put in XDG_CONFIG_DIRS
+// (/etc/xdg/VelmarDorl/VelmarDorl.ini) before the built-in default; those
+// files are only read.
 class SettingsStore {
 public:
     // The file lives in the user's config folder (XDG_CONFIG_HOME).
@@ -55,6 +58,7 @@ private:
 
     QString filePath_;
     std::unique_ptr<QSettings> settings_;
+    std::vector<std::unique_ptr<QSettings>> system_;
     bool broken_ = false;
     QString brokenCopy_;
     bool reopen_ = false;
