@@ -1,3 +1,4 @@
+#include "core/Backup.h"
 #include "core/SettingsTable.h"
 #include "gui/AboutInfo.h"
 #include "gui/Form1.h"
@@ -221,6 +222,46 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         QTRY_VERIFY(first.form->isVisible());
         QCOMPARE(first.folders.settingsBytes(), before);
+    }
+
+    // velmar-dorl --import without a window: a broken backup changes nothing
+    // and says so in the exit status; a good one is taken in and the running
+    // copy shows it at once.
+    void importFromTheCommandLine() {
+        Started first(QStringLiteral("-systray"), kMonday, QCoreApplication::applicationPid());
+        const QString good = first.folders.root() + QStringLiteral("/yedek.ini");
+        const QString broken = first.folders.root() + QStringLiteral("/bozuk.ini");
+        {
+            SettingsStore other(first.folders.root() + QStringLiteral("/other.ini"));
+            QVERIFY(other.save(settings::timex(2), QStringLiteral("09:05")));
+            QCOMPARE(backup::exportTo(other, good), QString());
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Yedek]\nProgram=Velmar Dorl\n");
+        }
+        const auto runImport = [](const QString& file, QProcess& import) {
+            import.start(QStringLiteral(VELMAR_PROGRAM), {QStringLiteral("--import"), file});
+            QVERIFY(import.waitForStarted(5000));
+            // It waits for the running copy's answer: keep this loop turning.
+            QTRY_COMPARE_WITH_TIMEOUT(import.state(), QProcess::NotRunning, 10000);
+            QCOMPARE(import.exitStatus(), QProcess::NormalExit);
+        };
+        const QByteArray before = first.folders.settingsBytes();
+        QProcess refused;
+        runImport(broken, refused);
+        QCOMPARE(refused.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(refused.readAllStandardError()).contains("ayar eksik"));
+        QCOMPARE(first.folders.settingsBytes(), before);
+
+        QProcess taken;
+        runImport(good, taken);
+        QCOMPARE(taken.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(taken.readAllStandardOutput())
+                    .contains(QStringLiteral("Çalışan Velmar Dorl yeni ayarları aldı.")));
+        QTRY_COMPARE(first.form->values().timex[2], QStringLiteral("09:05"));
+        QCOMPARE(first.store->get(settings::hwnd()),
+                 QString::number(QCoreApplication::applicationPid()));
+        QVERIFY(!first.form->isVisible());
     }
 
     void readOnlyProgramFolderKeepsTheSoundsInTheUsersDataFolder() {

@@ -458,6 +458,10 @@ void Form1::txtPrevInstance_Change() {
         txtPrevInstance_->setText(signalling::kIdle);
         filling_ = false;
         quitProgram();
+    } else if (word == signalling::kReload) {
+        txtPrevInstance_->setText(signalling::kIdle);
+        store_.reread();
+        reloadSettings();
     }
 }
 

@@ -55,7 +55,7 @@ QString SettingsStore::defaultFilePath() {
 }
 
 SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
-    open();
+    reread();
     // The first location is the user's own; the rest are XDG_CONFIG_DIRS,
     // the most important first.
     const QStringList folders =
@@ -67,7 +67,13 @@ SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
             system_.back()->setFallbacksEnabled(false);
         }
     }
+}
+
+void SettingsStore::reread() {
+    open();
     broken_ = settings_->status() == QSettings::FormatError || looksBroken(filePath_);
+    brokenCopy_.clear();
+    reopen_ = settings_->status() == QSettings::AccessError; // as after a failed write
 }
 
 SettingsStore::~SettingsStore() = default;

@@ -41,6 +41,9 @@ public:
     // over them, and moves it over the old one; false when nothing changed.
     bool replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values);
 
+    // Reads the file again, after another process replaced it.
+    void reread();
+
     // A dated copy of the file beside it, "<file><tag><stamp>"; empty when
     // no copy could be made (also when there is no file yet).
     QString keepCopy(const QString& tag);
