@@ -15,6 +15,7 @@
 #include "gui/MuzikPage.h"
 #include "gui/PageParts.h"
 #include "gui/ProgramIcon.h"
+#include "gui/RecordsDialog.h"
 #include "gui/TimetablePage.h"
 #include "gui/TrayIcon.h"
 #include "gui/Twips.h"
@@ -104,7 +105,7 @@ void Form1::buildControls() {
     const auto px = [dpi](QRect twips) { return twips::toPixels(twips, dpi); };
     setFixedSize(twips::toPixels(QSize(kWidthTwips, kHeightTwips), dpi));
 
-    // Toolbar1: the About window, the holidays, the backup.
+    // Toolbar1: the About window, the holidays, the backup, the records.
     Toolbar1_ = new QToolBar(this);
     Toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1_->setIconSize(QSize(16, 16));
@@ -118,6 +119,10 @@ void Form1::buildControls() {
     connect(holidays, &QAction::triggered, this, &Form1::showHolidays);
     backup_ = new BackupMenu(this, store_, *platform_.dialogs, [this] { reloadSettings(); });
     Toolbar1_->addWidget(backup_->button());
+    QAction* records = Toolbar1_->addAction(QStringLiteral("Kayıtlar"));
+    records->setObjectName(QStringLiteral("Toolbar1_kayitlar"));
+    records->setToolTip(QStringLiteral("Çalan ve çalmayan ziller, son 7 gün"));
+    connect(records, &QAction::triggered, this, [this] { RecordsDialog::showFor(this); });
 
     tabMain_ = new QTabWidget(this);
     tabMain_->setObjectName(QStringLiteral("tabMain"));
