@@ -103,9 +103,13 @@ bool SettingsStore::prepareToWrite(bool cleanBrokenFile) {
     if (reopen_) {
         open();
         // The reopened file could not take back what it held: still failing.
-        if (settings_->status() != QSettings::NoError)
+        if (settings_->status() == QSettings::AccessError)
             return false;
         reopen_ = false;
+        if (settings_->status() == QSettings::FormatError || looksBroken(filePath_)) {
+            broken_ = true; // broken since: kept aside again
+            brokenCopy_.clear();
+        }
     }
     if (broken_ && brokenCopy_.isEmpty()) {
         brokenCopy_ = keepCopy(QStringLiteral(".broken-"));
@@ -122,6 +126,9 @@ void SettingsStore::open() {
     settings_.reset(); // first: the old object flushes what it still holds
     settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
     settings_->setFallbacksEnabled(false);
+    // QSettings parses a section when first asked for it: damage deep in the
+    // file shows only then, and a write would drop the damaged lines.
+    settings_->allKeys();
 }
 
 bool SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
