@@ -1,3 +1,5 @@
+#include "core/Backup.h"
+#include "core/SettingsTable.h"
 #include "gui/DialogRunner.h"
 #include "gui/Form1.h"
 #include "gui/frmSysTray.h"
@@ -18,6 +20,7 @@
 #include "sound/GstPlayer.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -54,11 +57,43 @@ void reportStartup() {
     std::fflush(stdout);
 }
 
+// velmar-dorl --import FILE: takes a backup in as "İçe Aktar" does, without
+// a window (over ssh, from a configuration tool), and has a running copy
+// read it at once.
+int importBackup(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("VelmarDorl"));
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    SettingsStore store;
+    QString copy;
+    if (const QString problem = backup::importFrom(store, path, &copy); !problem.isEmpty()) {
+        eventlog::warning(QStringLiteral("Yedek içe aktarılamadı (%1): %2").arg(path, problem));
+        std::fprintf(stderr, "Yedek içe aktarılamadı, ayarlar değişmedi.\n%s\n",
+                     problem.toLocal8Bit().constData());
+        return 1;
+    }
+    eventlog::info(QStringLiteral("Yedek içe aktarıldı: %1 (önceki ayarlar: %2)").arg(path, copy));
+    std::printf("Yedek içe aktarıldı: %s\n", path.toLocal8Bit().constData());
+    if (!copy.isEmpty())
+        std::printf("Önceki ayarların kopyası: %s\n", copy.toLocal8Bit().constData());
+    const qint64 running = signalling::parseHandle(store.get(settings::hwnd()));
+    if (signalling::sendWord(signalling::runtimeFolder(), running, signalling::kReload) == 1)
+        std::printf("Çalışan Velmar Dorl yeni ayarları aldı.\n");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (argc == 2 && std::strcmp(argv[1], DesktopEventSounds::kGSettingsArgument) == 0)
         return DesktopEventSounds::silenceGSettings() ? 0 : 1;
+    if (argc >= 2 && std::strcmp(argv[1], "--import") == 0) {
+        if (argc != 3) {
+            std::fprintf(stderr, "Kullanım: velmar-dorl --import YEDEK_DOSYASI\n");
+            return 2;
+        }
+        return importBackup(argc, argv);
+    }
 
     // fluiddec loads its SoundFont (one 5.8 MB block, ~2,000 small ones) on a
     // GStreamer thread for every MIDI sound. Freeing the big block would raise

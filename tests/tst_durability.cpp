@@ -3,6 +3,7 @@
 #include "core/SettingsTable.h"
 #include "core/StoredValues.h"
 #include "platform/SettingsStore.h"
+#include "support/DiskFull.h"
 #include "support/TestFolders.h"
 
 #include <QProcess>
@@ -77,6 +78,29 @@ private slots:
             QCOMPARE(store.get(settings::zil(2)), QStringLiteral("Melodi 1.wav"));
         }
         QCOMPARE(killedWhileWriting, 200);
+    }
+
+    // A write that fails leaves nothing behind: the store holds what the
+    // file holds, the next change does not carry the lost value to disk, and
+    // a later write that succeeds says so.
+    void failedWriteLeavesNothingPending() {
+        TestFolders folders;
+        SettingsStore store;
+        QVERIFY(store.save(settings::timex(5), QStringLiteral("10:00")));
+        {
+            DiskFull full(folders.settingsBytes().size());
+            QVERIFY(!store.save(settings::timex(6), QStringLiteral("11:11")));
+            QVERIFY(!store.save(settings::sesx(2), QStringLiteral("33")));
+        }
+        QCOMPARE(store.get(settings::timex(6)), settings::timex(6).defaultValue);
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.Sesx[2], qint16(70));
+        QVERIFY(store.save(settings::aktif(), QStringLiteral("0")));
+        const QByteArray bytes = folders.settingsBytes();
+        QVERIFY2(bytes.contains("Aktif=0") && bytes.contains("10:00"), bytes.constData());
+        QVERIFY2(!bytes.contains("11:11") && !bytes.contains("=33"), bytes.constData());
+        QCOMPARE(SettingsStore().get(settings::timex(6)), settings::timex(6).defaultValue);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "core/ValueConversion.h"
 #include "platform/SettingsStore.h"
 #include "sound/MasterLevel.h"
+#include "support/DiskFull.h"
 #include "support/RecordingPlatform.h"
 #include "support/TestFolders.h"
 
@@ -134,6 +135,29 @@ private slots:
         GetRegistry(store, v);
         QCOMPARE(v.timex[5], QStringLiteral("10:05"));
         QCOMPARE(v.Zil[2], QStringLiteral("Zil ğüşiöç.mp3"));
+    }
+
+    // A value set for every PC of a school under XDG_CONFIG_DIRS is used
+    // where the user's file has none, and never where it has one.
+    void systemWideValuesFillWhatTheUsersFileLacks() {
+        TestFolders folders;
+        const QString system = folders.root() + QStringLiteral("/etc-xdg");
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(folders.root() + "/none:" + system));
+        {
+            QSettings school(system + QStringLiteral("/VelmarDorl/VelmarDorl.ini"),
+                             QSettings::IniFormat);
+            school.setValue(QStringLiteral("Saatler/timex(3)"), QStringLiteral("07:00"));
+            school.setValue(QStringLiteral("Melodiler/Zil(0)"), QStringLiteral("Okul.mp3"));
+        }
+        SettingsStore store;
+        qunsetenv("XDG_CONFIG_DIRS");
+        QVERIFY(store.save(settings::timex(3), QStringLiteral("08:00")));
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.timex[3], QStringLiteral("08:00"));
+        QCOMPARE(v.Zil[0], QStringLiteral("Okul.mp3"));
+        QCOMPARE(v.timex[4], settings::timex(4).defaultValue);
+        QVERIFY(!folders.settingsBytes().contains("Okul.mp3")); // only read
     }
 
     void brokenFileIsKeptBeforeTheFirstWrite() {
@@ -312,6 +336,35 @@ private slots:
         QVERIFY2(answer.contains(problem), qPrintable(answer));
         QCOMPARE(folders.settingsBytes(), before);
         QCOMPARE(QDir(folders.config() + "/VelmarDorl").entryList(QDir::Files).size(), 1);
+    }
+
+    // An import that cannot be written changes nothing, in the file or in
+    // the store, and leaves no half-written file behind.
+    void importThatCannotBeWrittenChangesNothing() {
+        TestFolders folders;
+        const QString file = folders.root() + QStringLiteral("/yedek.ini");
+        SettingsStore store;
+        QVERIFY(store.save(settings::timex(2), QStringLiteral("09:05")));
+        QCOMPARE(backup::exportTo(store, file), QString());
+        QVERIFY(store.save(settings::timex(2), QStringLiteral("10:00")));
+        const QByteArray before = folders.settingsBytes();
+        QString answer;
+        {
+            DiskFull full(before.size()); // room for the copy of the old file only
+            answer = backup::importFrom(store, file);
+        }
+        QVERIFY2(answer.startsWith(QStringLiteral("Ayar dosyası yazılamadı")), qPrintable(answer));
+        QCOMPARE(folders.settingsBytes(), before);
+        QCOMPARE(store.get(settings::timex(2)), QStringLiteral("10:00"));
+        StoredValues v;
+        GetRegistry(store, v);
+        QCOMPARE(v.timex[2], QStringLiteral("10:00"));
+        QVERIFY(store.save(settings::aktif(), QStringLiteral("0")));
+        QVERIFY(!folders.settingsBytes().contains("09:05"));
+        QCOMPARE(QDir(folders.config() + "/VelmarDorl")
+                     .entryList({QStringLiteral("*.new")}, QDir::Files)
+                     .size(),
+                 0);
     }
 
     void masterLevelSteps() {

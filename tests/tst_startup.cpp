@@ -1,3 +1,4 @@
+#include "core/Backup.h"
 #include "core/SettingsTable.h"
 #include "gui/AboutInfo.h"
 #include "gui/Form1.h"
@@ -225,25 +226,84 @@ private slots:
         QCOMPARE(first.folders.settingsBytes(), before);
     }
 
+    // velmar-dorl --import without a window: a broken backup changes nothing
+    // and says so in the exit status; a good one is taken in and the running
+    // copy shows it at once.
+    void importFromTheCommandLine() {
+        Started first(QStringLiteral("-systray"), kMonday, QCoreApplication::applicationPid());
+        const QString good = first.folders.root() + QStringLiteral("/yedek.ini");
+        const QString broken = first.folders.root() + QStringLiteral("/bozuk.ini");
+        {
+            SettingsStore other(first.folders.root() + QStringLiteral("/other.ini"));
+            QVERIFY(other.save(settings::timex(2), QStringLiteral("09:05")));
+            QCOMPARE(backup::exportTo(other, good), QString());
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Yedek]\nProgram=Velmar Dorl\n");
+        }
+        const auto runImport = [](const QString& file, QProcess& import) {
+            import.start(QStringLiteral(VELMAR_PROGRAM), {QStringLiteral("--import"), file});
+            QVERIFY(import.waitForStarted(5000));
+            // It waits for the running copy's answer: keep this loop turning.
+            QTRY_COMPARE_WITH_TIMEOUT(import.state(), QProcess::NotRunning, 10000);
+            QCOMPARE(import.exitStatus(), QProcess::NormalExit);
+        };
+        const QByteArray before = first.folders.settingsBytes();
+        QProcess refused;
+        runImport(broken, refused);
+        QCOMPARE(refused.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(refused.readAllStandardError()).contains("ayar eksik"));
+        QCOMPARE(first.folders.settingsBytes(), before);
+
+        QProcess taken;
+        runImport(good, taken);
+        QCOMPARE(taken.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(taken.readAllStandardOutput())
+                    .contains(QStringLiteral("Çalışan Velmar Dorl yeni ayarları aldı.")));
+        QTRY_COMPARE(first.form->values().timex[2], QStringLiteral("09:05"));
+        QCOMPARE(first.store->get(settings::hwnd()),
+                 QString::number(QCoreApplication::applicationPid()));
+        QVERIFY(!first.form->isVisible());
+    }
+
     void readOnlyProgramFolderKeepsTheSoundsInTheUsersDataFolder() {
         TestFolders folders;
         const QString defaults = QStringLiteral(VELMAR_SOUNDS);
         const QString data = folders.root() + "/data/VelmarDorl";
-        QVERIFY(QDir().mkpath(data + "/Melodiler"));
-        QFile own(data + "/Melodiler/Melodi 1.wav"); // the school's own, same name
-        QVERIFY(own.open(QIODevice::WriteOnly));
-        own.write("okulun kendi zili");
-        own.close();
+        const auto has = [&data](const char* file) {
+            return QFileInfo::exists(data + "/" + QString::fromUtf8(file));
+        };
 
         QCOMPARE(soundhome::choose(folders.app(), true, defaults, data), folders.app());
         QCOMPARE(soundhome::choose(folders.app(), false, defaults, data), data);
-        for (const char* file : {"Melodiler/Melodi 5.wav", "Anonslar/0.mp3", "Marşlar/2.mp3"})
-            QVERIFY2(QFileInfo::exists(data + "/" + QString::fromUtf8(file)), file);
-        QVERIFY(QFileInfo(data + "/Müzik").isDir());
-        QVERIFY(own.open(QIODevice::ReadOnly));
-        QCOMPARE(own.readAll(), QByteArray("okulun kendi zili"));
+        for (const char* file : {"Melodiler/Melodi 5.wav", "Anonslar/0.mp3", "Marşlar/2.mp3",
+                                 "Müzik/Frère Jacques.mid"})
+            QVERIFY2(has(file), file);
         QCOMPARE(soundhome::defaultsFor(folders.root() + "/usr/bin"),
                  folders.root() + "/usr/share/velmar-dorl");
+
+        // The school deletes a song and an announcement and puts its own bell
+        // in place of a default: the next start keeps all three so.
+        QVERIFY(QFile::remove(data + "/Müzik/Frère Jacques.mid"));
+        QVERIFY(QFile::remove(data + "/Anonslar/0.mp3"));
+        QFile own(data + "/Melodiler/Melodi 1.wav");
+        QVERIFY(own.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        own.write("okulun kendi zili");
+        own.close();
+        QCOMPARE(soundhome::choose(folders.app(), false, defaults, data), data);
+        QVERIFY(!has("Müzik/Frère Jacques.mid"));
+        QVERIFY(!has("Anonslar/0.mp3"));
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("okulun kendi zili"));
+        QVERIFY(has("Müzik/Neşeye Övgü.mid"));
+
+        // Folders an earlier version filled at every start: what is missing
+        // was deleted. A folder made now is filled.
+        const QString earlier = folders.root() + "/earlier/VelmarDorl";
+        QVERIFY(QDir().mkpath(earlier + "/Müzik"));
+        QCOMPARE(soundhome::choose(folders.app(), false, defaults, earlier), earlier);
+        QVERIFY(QDir(earlier + "/Müzik").isEmpty());
+        QVERIFY(QFileInfo::exists(earlier + "/Melodiler/Melodi 5.wav"));
     }
 
     void qtsOwnTextsAreTurkish() {

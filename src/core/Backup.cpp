@@ -129,8 +129,9 @@ QString importFrom(SettingsStore& store, const QString& path, QString* copy) {
         if (copy)
             *copy = kept;
     }
-    if (!store.saveAll(checked.values))
-        return QStringLiteral("Ayar dosyası yazılamadı: %1").arg(store.filePath());
+    if (!store.replaceWith(checked.values))
+        return QStringLiteral("Ayar dosyası yazılamadı, hiçbir şey değişmedi: %1")
+            .arg(store.filePath());
     return {};
 }
 

@@ -34,7 +34,8 @@ struct Checked {
 Checked read(const QString& path);
 
 // Checks the backup, keeps a copy of the current settings beside them, then
-// writes every value of the backup. `copy` receives the copy's path.
+// puts in a whole new settings file with every value of the backup, or
+// changes nothing. `copy` receives the copy's path.
 QString importFrom(SettingsStore& store, const QString& path, QString* copy = nullptr);
 
 } // namespace backup

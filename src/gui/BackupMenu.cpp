@@ -53,6 +53,10 @@ void BackupMenu::importSettings() {
     QString copy;
     if (const QString problem = backup::importFrom(store_, path, &copy); !problem.isEmpty()) {
         eventlog::warning(QStringLiteral("Yedek içe aktarılamadı (%1): %2").arg(path, problem));
+        // The window shows what the settings file holds, nothing the failed
+        // import or an earlier failed save left in memory.
+        if (imported_)
+            imported_();
         dialogs_.information(window_, QStringLiteral("Yedek içe aktarılamadı, ayarlar "
                                                      "değişmedi.\n") +
                                           problem);

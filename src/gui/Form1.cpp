@@ -211,6 +211,10 @@ void Form1::txtPrevInstance_Change() {
         txtPrevInstance_->setText(signalling::kIdle);
         filling_ = false;
         quitProgram();
+    } else if (word == signalling::kReload) { // a backup taken in by "velmar-dorl --import"
+        txtPrevInstance_->setText(signalling::kIdle);
+        store_.reread();
+        reloadSettings();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "gui/MuzikPage.h"
 #include "gui/PageParts.h"
 #include "gui/ProgramIcon.h"
+#include "gui/RecordsDialog.h"
 #include "gui/TimetablePage.h"
 #include "gui/Twips.h"
 
@@ -111,7 +112,7 @@ void Form1::buildControls() {
     connect(txtPrevInstance_, &QLineEdit::textChanged, this, &Form1::txtPrevInstance_Change);
 }
 
-// Toolbar1: the About window, the holidays and day plan, the backup.
+// Toolbar1: the About window, the holidays and day plan, the backup, the records.
 void Form1::buildToolbar() {
     const double dpi = logicalDpiY() > 0 ? logicalDpiY() : 96.0;
     Toolbar1_ = new QToolBar(this);
@@ -126,6 +127,10 @@ void Form1::buildToolbar() {
     connect(holidays, &QAction::triggered, this, &Form1::showHolidays);
     backup_ = new BackupMenu(this, store_, *platform_.dialogs, [this] { reloadSettings(); });
     Toolbar1_->addWidget(backup_->button());
+    QAction* records = Toolbar1_->addAction(QStringLiteral("Kayıtlar"));
+    records->setObjectName(QStringLiteral("Toolbar1_kayitlar"));
+    records->setToolTip(QStringLiteral("Çalan ve çalmayan ziller, son 7 gün"));
+    connect(records, &QAction::triggered, this, [this] { RecordsDialog::showFor(this); });
 
     Toolbar1_->setGeometry(twips::toPixels(QRect(60, 0, 4980, 390), dpi));
 }

@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -52,17 +54,36 @@ QString SettingsStore::defaultFilePath() {
            QStringLiteral("/VelmarDorl/VelmarDorl.ini");
 }
 
-SettingsStore::SettingsStore(const QString& filePath)
-    : filePath_(filePath), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
-    settings_->setFallbacksEnabled(false);
+SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
+    reread();
+    // The first location is the user's own; the rest are XDG_CONFIG_DIRS,
+    // the most important first.
+    const QStringList folders =
+        QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    for (qsizetype i = 1; i < folders.size(); ++i) {
+        const QString path = folders[i] + QStringLiteral("/VelmarDorl/VelmarDorl.ini");
+        if (path != filePath_ && QFileInfo(path).isFile()) {
+            system_.push_back(std::make_unique<QSettings>(path, QSettings::IniFormat));
+            system_.back()->setFallbacksEnabled(false);
+        }
+    }
+}
+
+void SettingsStore::reread() {
+    open();
     broken_ = settings_->status() == QSettings::FormatError || looksBroken(filePath_);
+    brokenCopy_.clear();
+    reopen_ = settings_->status() == QSettings::AccessError; // as after a failed write
 }
 
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::get(const QString& section, const QString& key,
                            const QString& fallback) const {
-    const QVariant value = settings_->value(fullKey(section, key));
+    const QString full = fullKey(section, key);
+    QVariant value = settings_->value(full);
+    for (auto it = system_.cbegin(); !value.isValid() && it != system_.cend(); ++it)
+        value = (*it)->value(full);
     if (!value.isValid())
         return fallback;
     // A key given twice in a hand-edited file comes back as a list.
@@ -75,30 +96,69 @@ QString SettingsStore::get(const settings::Setting& setting) const {
     return get(setting.section, setting.key, setting.defaultValue);
 }
 
-bool SettingsStore::prepareToWrite() {
+// After a failed write the store starts a fresh QSettings before the next
+// one: the old object keeps reporting the failure even when a later write
+// succeeds.
+bool SettingsStore::prepareToWrite(bool cleanBrokenFile) {
+    if (reopen_) {
+        open();
+        // The reopened file could not take back what it held: still failing.
+        if (settings_->status() == QSettings::AccessError)
+            return false;
+        reopen_ = false;
+        if (settings_->status() == QSettings::FormatError || looksBroken(filePath_)) {
+            broken_ = true; // broken since: kept aside again
+            brokenCopy_.clear();
+        }
+    }
     if (broken_ && brokenCopy_.isEmpty()) {
         brokenCopy_ = keepCopy(QStringLiteral(".broken-"));
         if (brokenCopy_.isEmpty())
             return false; // never overwrite a file we could not keep a copy of
-        startCleanFile();
+        if (cleanBrokenFile)
+            startCleanFile();
     }
     QDir().mkpath(QFileInfo(filePath_).absolutePath());
     return true;
 }
 
-bool SettingsStore::finishWrite() {
-    settings_->sync();
-    if (settings_->status() != QSettings::NoError)
+void SettingsStore::open() {
+    settings_.reset(); // first: the old object flushes what it still holds
+    settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
+    settings_->setFallbacksEnabled(false);
+    // QSettings parses a section when first asked for it: damage deep in the
+    // file shows only then, and a write would drop the damaged lines.
+    settings_->allKeys();
+}
+
+bool SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
+    if (!prepareToWrite(true))
         return false;
-    syncToDisk(filePath_);
-    return true;
+    std::vector<std::pair<QString, QVariant>> before;
+    for (const auto& [key, value] : values) {
+        before.emplace_back(key, settings_->value(key));
+        settings_->setValue(key, value);
+    }
+    settings_->sync();
+    if (settings_->status() == QSettings::NoError) {
+        syncToDisk(filePath_);
+        return true;
+    }
+    // QSettings keeps a value it could not write and writes it with the
+    // next change, also through a new object for the same file: put back
+    // what the file holds so that nothing unwritten ever reaches it.
+    for (const auto& [key, value] : before) {
+        if (value.isValid())
+            settings_->setValue(key, value);
+        else
+            settings_->remove(key);
+    }
+    reopen_ = true;
+    return false;
 }
 
 bool SettingsStore::save(const QString& section, const QString& key, const QString& value) {
-    if (!prepareToWrite())
-        return false;
-    settings_->setValue(fullKey(section, key), value);
-    return finishWrite();
+    return write({{fullKey(section, key), value}});
 }
 
 bool SettingsStore::save(const settings::Setting& setting, const QString& value) {
@@ -106,11 +166,41 @@ bool SettingsStore::save(const settings::Setting& setting, const QString& value)
 }
 
 bool SettingsStore::saveAll(const std::vector<std::pair<settings::Setting, QString>>& values) {
-    if (!prepareToWrite())
-        return false;
+    std::vector<std::pair<QString, QString>> keyed;
     for (const auto& [setting, value] : values)
-        settings_->setValue(fullKey(setting.section, setting.key), value);
-    return finishWrite();
+        keyed.emplace_back(fullKey(setting.section, setting.key), value);
+    return write(keyed);
+}
+
+bool SettingsStore::replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values) {
+    if (!prepareToWrite(false))
+        return false;
+    const QString temporary = filePath_ + QStringLiteral(".new");
+    QFile::remove(temporary);
+    bool written = false;
+    {
+        QSettings next(temporary, QSettings::IniFormat);
+        next.setFallbacksEnabled(false);
+        for (const QString& key : settings_->allKeys())
+            next.setValue(key, settings_->value(key));
+        for (const auto& [setting, value] : values)
+            next.setValue(fullKey(setting.section, setting.key), value);
+        next.sync();
+        written = next.status() == QSettings::NoError;
+    }
+    if (written) {
+        syncToDisk(temporary);
+        written = std::rename(QFile::encodeName(temporary).constData(),
+                              QFile::encodeName(filePath_).constData()) == 0;
+    }
+    if (!written) {
+        QFile::remove(temporary);
+        return false;
+    }
+    syncToDisk(filePath_);
+    open();
+    broken_ = false;
+    return true;
 }
 
 // QSettings will not write over a file it could not parse; start a clean one

@@ -12,7 +12,10 @@ class QSettings;
 
 // The per-user settings file shared by the main program and the uninstaller.
 // Every save is written through at once: synced, atomically replaced and
-// flushed to disk before the call returns.
+// flushed to disk before the call returns. A value the user's file lacks is
+// looked up in the files an administrator put in XDG_CONFIG_DIRS
+// (/etc/xdg/VelmarDorl/VelmarDorl.ini) before the built-in default; those
+// files are only read.
 class SettingsStore {
 public:
     // The file lives in the user's config folder (XDG_CONFIG_HOME).
@@ -31,8 +34,15 @@ public:
     // False when the value could not be made durable; the caller carries on.
     bool save(const QString& section, const QString& key, const QString& value);
     bool save(const settings::Setting& setting, const QString& value);
-    // Many values at once, made durable together.
+    // Many values at once, made durable together. After a failed save the
+    // store holds what the file holds: nothing unwritten stays behind.
     bool saveAll(const std::vector<std::pair<settings::Setting, QString>>& values);
+    // Writes a whole new file, every value of the current one with `values`
+    // over them, and moves it over the old one; false when nothing changed.
+    bool replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values);
+
+    // Reads the file again, after another process replaced it.
+    void reread();
 
     // A dated copy of the file beside it, "<file><tag><stamp>"; empty when
     // no copy could be made (also when there is no file yet).
@@ -44,12 +54,15 @@ public:
     QString brokenCopyPath() const { return brokenCopy_; }
 
 private:
-    bool prepareToWrite();
-    bool finishWrite();
+    void open();
+    bool prepareToWrite(bool cleanBrokenFile);
+    bool write(const std::vector<std::pair<QString, QString>>& values);
     void startCleanFile();
 
     QString filePath_;
     std::unique_ptr<QSettings> settings_;
+    std::vector<std::unique_ptr<QSettings>> system_;
     bool broken_ = false;
     QString brokenCopy_;
+    bool reopen_ = false;
 };

@@ -22,6 +22,8 @@ namespace signalling {
 inline const QString kPrevInstance = QStringLiteral("PrevInstance");
 inline const QString kUninstall = QStringLiteral("uninstall");
 inline const QString kIdle = QStringLiteral("idle");
+// The settings file was replaced (velmar-dorl --import): read it again.
+inline const QString kReload = QStringLiteral("reload");
 
 // Longest word accepted; a sender that goes past it is cut off.
 inline constexpr int kMaxWordBytes = 64;

@@ -8,7 +8,8 @@
 // they stay next to the program. Installed for the whole system, the
 // program folder is read-only but schools add melodies and songs: then they
 // live in the user's data folder, made at the first start and filled with
-// the defaults that are missing; a school's own files are never overwritten.
+// the defaults. Each default is offered once: a sound the school deleted is
+// not brought back, and a school's own files are never overwritten.
 namespace soundhome {
 
 inline const QStringList kFolders{QStringLiteral("Melodiler"), QStringLiteral("Anonslar"),
