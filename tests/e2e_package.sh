@@ -25,6 +25,8 @@ for p in gstreamer1.0-plugins-good gstreamer1.0-plugins-bad timgm6mb-soundfont l
     qt6-qpa-plugins libqt6widgets6 libgstreamer1.0-0; do
     case "$depends" in *"$p"*) ;; *) fail "no dependency on $p" ;; esac
 done
+# GNOME's tray.
+[ "$(dpkg-deb -f "$deb" Recommends)" = gnome-shell-extension-appindicator ] || fail "no Recommends"
 listing=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/velmar-dorl ./usr/share/applications/velmar-dorl.desktop \
     "./usr/share/velmar-dorl/Melodiler/Melodi 1.wav" ./usr/share/doc/velmar-dorl/copyright; do

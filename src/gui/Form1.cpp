@@ -118,6 +118,11 @@ void Form1::buildControls() {
     connect(holidays, &QAction::triggered, this, &Form1::showHolidays);
     backup_ = new BackupMenu(this, store_, *platform_.dialogs, [this] { reloadSettings(); });
     Toolbar1_->addWidget(backup_->button());
+    // Without a tray (GNOME as it comes) the window is the only way to end the program.
+    Toolbar1_cikis_ = Toolbar1_->addAction(QStringLiteral("Çıkış"));
+    Toolbar1_cikis_->setObjectName(QStringLiteral("Toolbar1_cikis"));
+    Toolbar1_cikis_->setVisible(!trayShown());
+    connect(Toolbar1_cikis_, &QAction::triggered, this, &Form1::quitProgram);
 
     tabMain_ = new QTabWidget(this);
     tabMain_->setObjectName(QStringLiteral("tabMain"));
@@ -598,6 +603,7 @@ bool Form1::trayShown() const {
 }
 
 void Form1::trayAvailabilityChanged(bool available) {
+    Toolbar1_cikis_->setVisible(!available);
     eventlog::info(available ? QStringLiteral("Bildirim alanı geldi")
                              : QStringLiteral("Bildirim alanı yok: pencere görev çubuğunda"));
     if (!available && !isVisible() && !ended_)

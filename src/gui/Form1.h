@@ -23,6 +23,7 @@ class HemenCalPage;
 class MelodilerPage;
 class MuzikPage;
 class TimetablePage;
+class QAction;
 class QToolBar;
 class QLabel;
 class QLineEdit;
@@ -151,6 +152,7 @@ private:
     MuzikPage* muzik_ = nullptr;
     TimetablePage* haftaSonu_ = nullptr;
     QToolBar* Toolbar1_ = nullptr;
+    QAction* Toolbar1_cikis_ = nullptr; // "Çıkış", only while there is no tray
     QLineEdit* txtPrevInstance_ = nullptr;
     QLabel* lblTime_ = nullptr;
     QLabel* lblInfo_ = nullptr;
