@@ -144,6 +144,7 @@ private slots:
         const QString features = about->findChild<QPlainTextEdit*>("Text1")->toPlainText();
         QVERIFY(features.startsWith(QStringLiteral("ÖZELLİKLERİ:\n1. Sorunsuz çalışma")));
         QVERIFY(features.contains(QStringLiteral("kapatarak \n     istenmeyen sesleri önleme\n")));
+        QVERIFY(features.contains(QStringLiteral("\n3. Tüm sistem seslerini otomatik kapatma\n")));
         QVERIFY(features.endsWith(
             QStringLiteral("9. Hafta sonu kursları için ayrı zaman çizelgesi\n")));
         const QRect screen = about->screen()->geometry();
