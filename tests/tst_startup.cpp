@@ -42,11 +42,13 @@ private slots:
         QCOMPARE(s.form->width(), qRound(5205 * dpi / 1440));
     }
 
-    void systrayStartIsHiddenAndRegistersNothing() {
+    void systrayStartIsHiddenAndOnlyRenewsAnOldEntry() {
         Started s(QStringLiteral("-systray"));
         QVERIFY(s.running);
         QVERIFY(!s.form->isVisible());
         QVERIFY(s.fakes.logonStart.registered.isEmpty());
+        // Only an older entry is brought up to date.
+        QCOMPARE(s.fakes.logonStart.renewed, QStringList{s.folders.app() + "/velmar-dorl"});
         QCOMPARE(s.fakes.eventSounds.silenced, 1);
         QVERIFY(!s.form->tmrTime().isActive()); // the clock label rests while hidden
     }

@@ -271,6 +271,8 @@ bool Form1::Form_Load(const StartupContext& context) {
             hide();
         else
             showMinimized();
+        if (platform_.logonStart)
+            platform_.logonStart->renewOldEntry(context.programPath);
     } else {
         if (platform_.logonStart)
             platform_.logonStart->ensureRegistered(context.programPath);
