@@ -1,5 +1,6 @@
 // Log-on start entry and the desktop's event sounds.
 #include "platform/DesktopEventSounds.h"
+#include "platform/DisplayServer.h"
 #include "platform/XdgAutostart.h"
 #include "support/TestFolders.h"
 
@@ -32,6 +33,15 @@ private slots:
                  QStringLiteral("\"/home/ali/.local/opt/Velmar Dorl/velmar-dorl\" -systray"));
         QCOMPARE(XdgAutostart::execLine("/a/$b\"c`d\\e%f"),
                  QStringLiteral("\"/a/\\\\$b\\\\\"c\\\\`d\\\\\\\\e%%f\" -systray"));
+    }
+
+    void waylandSessionsRunOnXWayland() {
+        using displayserver::wantsXWayland;
+        QVERIFY(wantsXWayland({}, "wayland", "wayland-0", ":0")); // GNOME on Wayland
+        QVERIFY(wantsXWayland({}, {}, "wayland-0", ":0"));        // no session type told
+        QVERIFY(!wantsXWayland({}, "wayland", "wayland-0", {}));  // no XWayland: Wayland it is
+        QVERIFY(!wantsXWayland("wayland", "wayland", "wayland-0", ":0")); // the user's choice
+        QVERIFY(!wantsXWayland({}, "x11", {}, ":0"));
     }
 
     void entryWrittenOnceAndRewrittenWhenMoved() {
