@@ -17,9 +17,13 @@ if dpkg -s velmar-dorl >/dev/null 2>&1; then
     echo "SKIP: velmar-dorl is installed on this machine; not touching it"; exit 0
 fi
 
-deb=$(cd "$here" && VELMAR_BUILD_DIR="$build" scripts/package.sh 2>/dev/null | tail -n 1)
+# The package's own hardened build, next to the tests' build.
+deb=$(cd "$here" && VELMAR_PACKAGE_BUILD_DIR="$build/package" scripts/package.sh 2>/dev/null | tail -n 1)
 [ -f "$here/$deb" ] && deb="$here/$deb"
 [ -f "$deb" ] || fail "no package made"
+# lintian reports missing hardening as information only: here it fails.
+unhardened=$(lintian --display-info --tags hardening-no-bindnow,hardening-no-fortify-functions,hardening-no-relro,hardening-no-pie "$deb")
+[ -z "$unhardened" ] || fail "not hardened: $unhardened"
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in gstreamer1.0-plugins-good gstreamer1.0-plugins-bad timgm6mb-soundfont libasound2-plugins \
     qt6-qpa-plugins libqt6widgets6 libgstreamer1.0-0; do
