@@ -2,6 +2,7 @@
 #include "core/TrayTips.h"
 #include "gui/frmHakkinda.h"
 #include "gui/frmSysTray.h"
+#include "platform/TrayWatch.h"
 #include "support/StartedForm.h"
 
 #include <QDBusConnection>
@@ -26,6 +27,12 @@ void clickAt(QPoint at, const QString& button, int repeat = 1) {
              << QStringLiteral("80");
     args << button;
     xdotool(args);
+}
+// Ends or starts the test services' tray host (trayer).
+void trayHost(const QString& what) {
+    QProcess ctl;
+    ctl.start(qEnvironmentVariable("VELMAR_TRAYER_CTL"), {what});
+    ctl.waitForFinished(10000);
 }
 QImage grabTray(const QRect& area) {
     return QGuiApplication::primaryScreen()
@@ -118,6 +125,32 @@ private slots:
         QVERIFY(form.Quitting());
         QVERIFY(!tray.icon().isVisible());
         QCOMPARE(s.fakes.mixer.wave, 10L * 6553); // the master level, not muted
+    }
+
+    void aTrayComingOrGoingIsToldWithoutAsking() {
+        if (qEnvironmentVariableIsEmpty("VELMAR_TRAYER_CTL"))
+            QSKIP("needs the test services' tray host");
+        frmSysTray tray;
+        QList<bool> told;
+        tray.setCommands({{}, {}, {}, [&](bool available) { told << available; }});
+        QVERIFY(tray.available());
+        trayHost(QStringLiteral("stop")); // the panel ends
+        QTRY_COMPARE(told, QList<bool>{false});
+        QVERIFY(!tray.available());
+        trayHost(QStringLiteral("start")); // and comes back
+        QTRY_COMPARE(told, (QList<bool>{false, true}));
+        QVERIFY(tray.available());
+    }
+
+    void aStatusNotifierWatcherComingOrGoingIsTold() {
+        TrayWatch watch;
+        QSignalSpy told(&watch, &TrayWatch::changed);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QVERIFY(bus.registerService(watcher)); // GNOME's extension switched on
+        QTRY_COMPARE(told.size(), 1);
+        bus.unregisterService(watcher);
+        QTRY_COMPARE(told.size(), 2);
     }
 
     void aSingleClickOpensTheWindowOnAStatusNotifierTray() {
