@@ -153,6 +153,30 @@ private slots:
         QTRY_COMPARE(told.size(), 2);
     }
 
+    void aTrayThatComesLateTakesTheHiddenWindow() {
+        if (qEnvironmentVariableIsEmpty("VELMAR_TRAYER_CTL"))
+            QSKIP("needs the test services' tray host");
+        frmSysTray tray;
+        trayHost(QStringLiteral("stop"));
+        QTRY_VERIFY(!tray.available());
+
+        Started s(QStringLiteral("-systray"));
+        Platform platform = s.fakes.platform();
+        platform.tray = &tray;
+        Form1 form(platform, *s.store);
+        StartupContext c = s.context(QStringLiteral("-systray"), 4445);
+        c.runtimeFolder = s.folders.root();
+        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.isVisible()); // minimized: the only way to it
+        QVERIFY(form.windowState() & Qt::WindowMinimized);
+
+        trayHost(QStringLiteral("start")); // the panel came late
+        QTRY_VERIFY(tray.available());
+        QVERIFY(!form.isVisible());
+        QTRY_VERIFY(tray.icon().geometry().isValid() && !tray.icon().geometry().isEmpty());
+        form.quitProgram();
+    }
+
     void aSingleClickOpensTheWindowOnAStatusNotifierTray() {
         frmSysTray tray;
         int shown = 0;

@@ -610,6 +610,9 @@ void Form1::trayAvailabilityChanged(bool available) {
                              : QStringLiteral("Bildirim alanı yok: pencere görev çubuğunda"));
     if (!available && !isVisible() && !ended_)
         showMinimized();
+    // A window minimized for want of a tray goes into the one that came.
+    if (available && isVisible() && (windowState() & Qt::WindowMinimized) && !ended_)
+        hide();
 }
 
 void Form1::changeEvent(QEvent* event) {
