@@ -2,7 +2,9 @@
 # Makes the Debian package a school installs without a compiler:
 #   scripts/package.sh        -> build-package/velmar-dorl_<version>_amd64.deb
 # then: sudo apt-get install ./build-package/velmar-dorl_*_amd64.deb
-# VELMAR_BUILD_DIR may name an existing build to package.
+# Its own build (VELMAR_PACKAGE_BUILD_DIR, default build-package) takes Debian's
+# flags from dpkg-buildflags; VELMAR_BUILD_DIR may name an existing build to
+# package as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -11,8 +13,16 @@ install_packages $BUILD_PACKAGES dpkg-dev
 
 build="${VELMAR_BUILD_DIR:-}"
 if [ -z "$build" ]; then
-    build=build-package
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    build="${VELMAR_PACKAGE_BUILD_DIR:-build-package}"
+    # Debian's hardening: fortified functions, stack protector, read-only
+    # relocations bound at start. CMake reads no CPPFLAGS: they go with CXXFLAGS.
+    eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # A build configured before with other flags would keep them.
+    rm -f "$build/CMakeCache.txt"
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF "${launcher[@]}" >/dev/null
     cmake --build "$build" -j"$(nproc)" --target velmar-dorl
 fi
 rm -f "$build"/velmar-dorl_*.deb

@@ -8,6 +8,7 @@ set -uo pipefail
 work=$(mktemp -d /tmp/velmar-services.XXXXXX)
 pids=()
 cleanup() {
+    "$work/trayer-ctl" stop
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     stop_sound
     wait 2>/dev/null
@@ -32,8 +33,23 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 eval "$(dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
 
-trayer --edge bottom --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
-pids+=($!)
+# Tests that take the tray away and bring it back call "$VELMAR_TRAYER_CTL stop|start".
+cat >"$work/trayer-ctl" <<SH
+#!/usr/bin/env bash
+if [ "\$1" = stop ]; then
+    pid=\$(cat "$work/trayer.pid" 2>/dev/null) || exit 0
+    kill "\$pid" 2>/dev/null
+    for _ in \$(seq 50); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
+    rm -f "$work/trayer.pid"
+else
+    [ -f "$work/trayer.pid" ] && exit 0
+    setsid trayer --edge bottom --align right --widthtype request --height 24 >>"$work/trayer.log" 2>&1 &
+    echo \$! >"$work/trayer.pid"
+fi
+SH
+chmod +x "$work/trayer-ctl"
+export VELMAR_TRAYER_CTL="$work/trayer-ctl"
+"$work/trayer-ctl" start
 
 if [ "${VELMAR_SOUND_SERVER:-pulseaudio}" = pipewire ]; then
     # PipeWire as Debian 12's GNOME runs it: pipewire, wireplumber and its

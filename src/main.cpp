@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/ClockSync.h"
 #include "platform/DesktopEventSounds.h"
+#include "platform/DisplayServer.h"
 #include "platform/EventLog.h"
 #include "platform/IdleInhibitor.h"
 #include "platform/QtDesktopShell.h"
@@ -102,6 +103,7 @@ int main(int argc, char* argv[]) {
     // the player goes idle, give it back.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    displayserver::chooseXWaylandWhereOffered();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VelmarDorl"));
     // The main window is usually hidden; closing a notice must not end the program.

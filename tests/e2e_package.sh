@@ -17,17 +17,25 @@ if dpkg -s velmar-dorl >/dev/null 2>&1; then
     echo "SKIP: velmar-dorl is installed on this machine; not touching it"; exit 0
 fi
 
-deb=$(cd "$here" && VELMAR_BUILD_DIR="$build" scripts/package.sh 2>/dev/null | tail -n 1)
+# The package's own hardened build, next to the tests' build.
+deb=$(cd "$here" && VELMAR_PACKAGE_BUILD_DIR="$build/package" scripts/package.sh 2>/dev/null | tail -n 1)
 [ -f "$here/$deb" ] && deb="$here/$deb"
 [ -f "$deb" ] || fail "no package made"
+# lintian reports missing hardening as information only: here it fails.
+unhardened=$(lintian --display-info --tags hardening-no-bindnow,hardening-no-fortify-functions,hardening-no-relro,hardening-no-pie "$deb")
+[ -z "$unhardened" ] || fail "not hardened: $unhardened"
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in gstreamer1.0-plugins-good gstreamer1.0-plugins-bad timgm6mb-soundfont libasound2-plugins \
     qt6-qpa-plugins libqt6widgets6 libgstreamer1.0-0; do
     case "$depends" in *"$p"*) ;; *) fail "no dependency on $p" ;; esac
 done
+# GNOME's tray.
+[ "$(dpkg-deb -f "$deb" Recommends)" = gnome-shell-extension-appindicator ] || fail "no Recommends"
 listing=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/velmar-dorl ./usr/share/applications/velmar-dorl.desktop \
-    "./usr/share/velmar-dorl/Melodiler/Melodi 1.wav" ./usr/share/doc/velmar-dorl/copyright; do
+    "./usr/share/velmar-dorl/Melodiler/Melodi 1.wav" ./usr/share/doc/velmar-dorl/copyright \
+    ./usr/lib/systemd/system/velmar-dorl-wake@.timer ./usr/lib/systemd/system/velmar-dorl-wake@.service \
+    ./usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules; do
     grep -qF " $f" <<<"$listing" || fail "not in the package: $f"
 done
 outside=$(grep -v ' \./usr/' <<<"$listing" | grep -v ' \./$')
@@ -38,7 +46,9 @@ dpkg-deb -x "$deb" "$tmp/x"
 grep -qaF "$build" "$tmp/x/usr/bin/velmar-dorl" && fail "a build path inside the program"
 grep -qaF "$here" "$tmp/x/usr/bin/velmar-dorl" && fail "a source path inside the program"
 
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null 2>&1 || fail "apt-get install"
+# Not what it recommends: GNOME's tray extension would bring GNOME Shell to the test machine.
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" >/dev/null 2>&1 ||
+    fail "apt-get install"
 [ -x /usr/bin/velmar-dorl ] || fail "not installed"
 
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_DATA_HOME="$tmp/home/.local/share"
@@ -56,7 +66,8 @@ grep -q "Melodi 1.wav" "$tmp/out.log" || fail "the bell did not come from the da
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq velmar-dorl >/dev/null 2>&1 || fail "apt-get remove"
 for f in /usr/bin/velmar-dorl /usr/share/velmar-dorl /usr/share/applications/velmar-dorl.desktop \
-    /usr/share/doc/velmar-dorl; do
+    /usr/share/doc/velmar-dorl /usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules \
+    /usr/lib/systemd/system/velmar-dorl-wake@.timer; do
     [ -e "$f" ] && fail "left behind: $f"
 done
 echo "PASS: packaged, installed with apt-get, rang a bell, removed"

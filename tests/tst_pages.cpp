@@ -178,7 +178,12 @@ private slots:
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(' ')));
         QCOMPARE(s.form->saatlerPage()->cell(0)->accessibleName(),
-                 QStringLiteral("1. ders öğrenci giriş saati"));
+                 QStringLiteral("Sabahçı Devre, 1. ders öğrenci giriş saati"));
+        // The afternoon's first row, as its labels read.
+        QCOMPARE(s.form->saatlerPage()->cell(18)->accessibleName(),
+                 QStringLiteral("Öğlenci Devre, 1. ders öğrenci giriş saati"));
+        QCOMPARE(s.form->saatlerPage()->cell(35)->accessibleName(),
+                 QStringLiteral("Öğlenci Devre, 6. ders çıkış saati"));
         QCOMPARE(s.form->haftaSonuPage()->cell(71)->accessibleName(),
                  QStringLiteral("Hafta sonu 12. ders çıkış saati"));
         QCOMPARE(s.form->volumeBoxes().box(9)->accessibleName(),

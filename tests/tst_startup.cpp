@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QtTest>
 
 class StartupTest : public QObject {
@@ -43,11 +44,13 @@ private slots:
         QCOMPARE(s.form->width(), qRound(5205 * dpi / 1440));
     }
 
-    void systrayStartIsHiddenAndRegistersNothing() {
+    void systrayStartIsHiddenAndOnlyRenewsAnOldEntry() {
         Started s(QStringLiteral("-systray"));
         QVERIFY(s.running);
         QVERIFY(!s.form->isVisible());
         QVERIFY(s.fakes.logonStart.registered.isEmpty());
+        // Only an older entry is brought up to date.
+        QCOMPARE(s.fakes.logonStart.renewed, QStringList{s.folders.app() + "/velmar-dorl"});
         QCOMPARE(s.fakes.eventSounds.silenced, 1);
         QVERIFY(!s.form->tmrTime().isActive()); // the clock label rests while hidden
     }
@@ -131,6 +134,30 @@ private slots:
         fakes.tray.trayShown = false; // and went: the window comes back to the task bar
         fakes.tray.commands.trayAvailabilityChanged(false);
         QVERIFY(form.isVisible());
+    }
+
+    void withoutATrayTheWindowOffersTheWayOut() {
+        RecordingPlatform fakes;
+        fakes.tray.trayShown = false;
+        TestFolders folders;
+        SettingsStore store;
+        Form1 form(fakes.platform(), store);
+        QVERIFY(form.Form_Load(contextFor(folders, 1000, QStringLiteral("-systray"))));
+        QAction* exit = form.findChild<QAction*>(QStringLiteral("Toolbar1_cikis"));
+        QVERIFY(exit && exit->isVisible());
+        QCOMPARE(exit->text(), QStringLiteral("Çıkış"));
+        form.showNormal(); // in the toolbar's width, not behind its overflow button
+        QVERIFY(form.findChild<QToolBar*>("Toolbar1")->widgetForAction(exit)->isVisible());
+        fakes.tray.trayShown = true; // the tray's menu has it
+        fakes.tray.commands.trayAvailabilityChanged(true);
+        QVERIFY(!exit->isVisible());
+        fakes.tray.trayShown = false;
+        fakes.tray.commands.trayAvailabilityChanged(false);
+        QVERIFY(exit->isVisible());
+        QSignalSpy ended(&form, &Form1::ended);
+        exit->trigger();
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(form.Quitting());
     }
 
     void closeAndMinimiseOnlyHide() {

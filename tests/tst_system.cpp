@@ -1,8 +1,11 @@
 // Log-on start entry and the desktop's event sounds.
 #include "platform/DesktopEventSounds.h"
+#include "platform/DisplayServer.h"
 #include "platform/XdgAutostart.h"
-#include "support/StartedForm.h"
+#include "support/TestFolders.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -32,6 +35,15 @@ private slots:
                  QStringLiteral("\"/a/\\\\$b\\\\\"c\\\\`d\\\\\\\\e%%f\" -systray"));
     }
 
+    void waylandSessionsRunOnXWayland() {
+        using displayserver::wantsXWayland;
+        QVERIFY(wantsXWayland({}, "wayland", "wayland-0", ":0")); // GNOME on Wayland
+        QVERIFY(wantsXWayland({}, {}, "wayland-0", ":0"));        // no session type told
+        QVERIFY(!wantsXWayland({}, "wayland", "wayland-0", {}));  // no XWayland: Wayland it is
+        QVERIFY(!wantsXWayland("wayland", "wayland", "wayland-0", ":0")); // the user's choice
+        QVERIFY(!wantsXWayland({}, "x11", {}, ":0"));
+    }
+
     void entryWrittenOnceAndRewrittenWhenMoved() {
         TestFolders folders;
         XdgAutostart autostart;
@@ -44,6 +56,7 @@ private slots:
         const QByteArray first = entry.readAll();
         entry.close();
         QVERIFY(first.contains("Exec=\"" + program.toUtf8() + "\" -systray\n"));
+        QVERIFY(first.contains("\nTryExec=" + program.toUtf8() + "\n"));
 
         const QDateTime written = QFileInfo(path).lastModified();
         QFile::setPermissions(path,
@@ -55,6 +68,33 @@ private slots:
         autostart.ensureRegistered(folders.root() + "/Taşındı/velmar-dorl");
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("Taşındı"));
+    }
+
+    void anOlderEntryGetsTryExecAtAHiddenStart() {
+        TestFolders folders;
+        const QString path = XdgAutostart::entryPath();
+        const QString program = folders.root() + "/a\\b/velmar-dorl";
+        XdgAutostart().renewOldEntry(program); // none: none is made
+        QVERIFY(!QFile::exists(path));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QByteArray old = "[Desktop Entry]\nType=Application\nName=Velmar Dorl\n"
+                               "Exec=\"" +
+                               program.toUtf8() + "\" -systray\nHidden=true\n";
+        QFile entry(path);
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write(old);
+        entry.close();
+        XdgAutostart().renewOldEntry(program);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray renewed = entry.readAll();
+        entry.close();
+        QCOMPARE(renewed,
+                 QByteArray(old).replace("[Desktop Entry]\n",
+                                         "[Desktop Entry]\nTryExec=" + folders.root().toUtf8() +
+                                             "/a\\\\b/velmar-dorl\n"));
+        XdgAutostart().renewOldEntry(program); // once is enough
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QCOMPARE(entry.readAll(), renewed);
     }
 
     void entryPassesTheValidator() {
@@ -105,6 +145,17 @@ private slots:
         }
     }
 
+    void xfconfIsLeftAloneOutsideXfce() {
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            QSKIP("no session bus");
+        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        const QString xfconf = QStringLiteral("org.xfce.Xfconf");
+        const bool running = bus->isServiceRegistered(xfconf);
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        QVERIFY(!DesktopEventSounds::silenceXfconf());
+        QCOMPARE(bool(bus->isServiceRegistered(xfconf)), running); // not started for nothing
+    }
+
     void eventSoundsOffInXfconf() {
         if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
             QStandardPaths::findExecutable("xfconf-query").isEmpty()) {
@@ -112,6 +163,7 @@ private slots:
                 QFAIL("the test services should have a session bus and xfconf");
             QSKIP("no session bus or no xfconf");
         }
+        qputenv("XDG_CURRENT_DESKTOP", "XFCE");
         QVERIFY(DesktopEventSounds::silenceXfconf());
         for (const char* property : {"/Net/EnableEventSounds", "/Net/EnableInputFeedbackSounds"})
             QCOMPARE(run("xfconf-query", {"-c", "xsettings", "-p", property}),

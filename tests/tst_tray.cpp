@@ -2,6 +2,7 @@
 #include "core/TrayTips.h"
 #include "gui/frmHakkinda.h"
 #include "gui/frmSysTray.h"
+#include "platform/TrayWatch.h"
 #include "support/StartedForm.h"
 
 #include <QDBusConnection>
@@ -26,6 +27,12 @@ void clickAt(QPoint at, const QString& button, int repeat = 1) {
              << QStringLiteral("80");
     args << button;
     xdotool(args);
+}
+// Ends or starts the test services' tray host (trayer).
+void trayHost(const QString& what) {
+    QProcess ctl;
+    ctl.start(qEnvironmentVariable("VELMAR_TRAYER_CTL"), {what});
+    ctl.waitForFinished(10000);
 }
 QImage grabTray(const QRect& area) {
     return QGuiApplication::primaryScreen()
@@ -120,6 +127,56 @@ private slots:
         QCOMPARE(s.fakes.mixer.wave, 10L * 6553); // the master level, not muted
     }
 
+    void aTrayComingOrGoingIsToldWithoutAsking() {
+        if (qEnvironmentVariableIsEmpty("VELMAR_TRAYER_CTL"))
+            QSKIP("needs the test services' tray host");
+        frmSysTray tray;
+        QList<bool> told;
+        tray.setCommands({{}, {}, {}, [&](bool available) { told << available; }});
+        QVERIFY(tray.available());
+        trayHost(QStringLiteral("stop")); // the panel ends
+        QTRY_COMPARE(told, QList<bool>{false});
+        QVERIFY(!tray.available());
+        trayHost(QStringLiteral("start")); // and comes back
+        QTRY_COMPARE(told, (QList<bool>{false, true}));
+        QVERIFY(tray.available());
+    }
+
+    void aStatusNotifierWatcherComingOrGoingIsTold() {
+        TrayWatch watch;
+        QSignalSpy told(&watch, &TrayWatch::changed);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QVERIFY(bus.registerService(watcher)); // GNOME's extension switched on
+        QTRY_COMPARE(told.size(), 1);
+        bus.unregisterService(watcher);
+        QTRY_COMPARE(told.size(), 2);
+    }
+
+    void aTrayThatComesLateTakesTheHiddenWindow() {
+        if (qEnvironmentVariableIsEmpty("VELMAR_TRAYER_CTL"))
+            QSKIP("needs the test services' tray host");
+        frmSysTray tray;
+        trayHost(QStringLiteral("stop"));
+        QTRY_VERIFY(!tray.available());
+
+        Started s(QStringLiteral("-systray"));
+        Platform platform = s.fakes.platform();
+        platform.tray = &tray;
+        Form1 form(platform, *s.store);
+        StartupContext c = s.context(QStringLiteral("-systray"), 4445);
+        c.runtimeFolder = s.folders.root();
+        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.isVisible()); // minimized: the only way to it
+        QVERIFY(form.windowState() & Qt::WindowMinimized);
+
+        trayHost(QStringLiteral("start")); // the panel came late
+        QTRY_VERIFY(tray.available());
+        QVERIFY(!form.isVisible());
+        QTRY_VERIFY(tray.icon().geometry().isValid() && !tray.icon().geometry().isEmpty());
+        form.quitProgram();
+    }
+
     void aSingleClickOpensTheWindowOnAStatusNotifierTray() {
         frmSysTray tray;
         int shown = 0;
@@ -144,6 +201,7 @@ private slots:
         const QString features = about->findChild<QPlainTextEdit*>("Text1")->toPlainText();
         QVERIFY(features.startsWith(QStringLiteral("ÖZELLİKLERİ:\n1. Sorunsuz çalışma")));
         QVERIFY(features.contains(QStringLiteral("kapatarak \n     istenmeyen sesleri önleme\n")));
+        QVERIFY(features.contains(QStringLiteral("\n3. Tüm sistem seslerini otomatik kapatma\n")));
         QVERIFY(features.endsWith(
             QStringLiteral("9. Hafta sonu kursları için ayrı zaman çizelgesi\n")));
         const QRect screen = about->screen()->geometry();

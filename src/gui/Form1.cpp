@@ -124,6 +124,8 @@ bool Form1::Form_Load(const StartupContext& context) {
             hide();
         else
             showMinimized();
+        if (platform_.logonStart)
+            platform_.logonStart->renewOldEntry(context.programPath);
     } else {
         if (platform_.logonStart)
             platform_.logonStart->ensureRegistered(context.programPath);
@@ -218,14 +220,6 @@ void Form1::txtPrevInstance_Change() {
     }
 }
 
-void Form1::showOnFirstTab() {
-    tabMain_->setCurrentIndex(0);
-    show();
-    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    raise();
-    activateWindow();
-}
-
 void Form1::restoreMasterLevel() {
     // Before start-up has set up the levels the computer was never muted,
     // and the stored level is not known yet: the mixer is left as it is.
@@ -249,45 +243,6 @@ void Form1::sldVol_Scroll() {
     // While idle the computer stays muted; the level comes with the next sound.
     if (playback_.playing())
         masterLevel_.apply(values_.MasterVolume);
-}
-
-void Form1::closeEvent(QCloseEvent* event) {
-    if (quitting_) {
-        hide();
-        event->accept();
-        return;
-    }
-    event->ignore();
-    if (trayShown())
-        hide();
-    else
-        showMinimized(); // stays on the task bar
-}
-
-bool Form1::trayShown() const {
-    return platform_.tray && platform_.tray->available();
-}
-
-void Form1::trayAvailabilityChanged(bool available) {
-    eventlog::info(available ? QStringLiteral("Bildirim alanı geldi")
-                             : QStringLiteral("Bildirim alanı yok: pencere görev çubuğunda"));
-    if (!available && !isVisible() && !ended_)
-        showMinimized();
-}
-
-void Form1::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) &&
-        trayShown()) {
-        // A minimised window lives in the notification area only.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                hide();
-                setWindowState(windowState() & ~Qt::WindowMinimized);
-            },
-            Qt::QueuedConnection);
-    }
 }
 
 void Form1::showEvent(QShowEvent* event) {

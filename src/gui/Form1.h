@@ -22,6 +22,7 @@ class HemenCalPage;
 class MelodilerPage;
 class MuzikPage;
 class TimetablePage;
+class QAction;
 class QToolBar;
 class QLabel;
 class QLineEdit;
@@ -148,6 +149,7 @@ private:
     MuzikPage* muzik_ = nullptr;
     TimetablePage* haftaSonu_ = nullptr;
     QToolBar* Toolbar1_ = nullptr;
+    QAction* Toolbar1_cikis_ = nullptr; // "Çıkış", only while there is no tray
     QLineEdit* txtPrevInstance_ = nullptr;
     QLabel* lblTime_ = nullptr;
     QLabel* lblSonraki_ = nullptr;

@@ -131,6 +131,11 @@ void Form1::buildToolbar() {
     records->setObjectName(QStringLiteral("Toolbar1_kayitlar"));
     records->setToolTip(QStringLiteral("Çalan ve çalmayan ziller, son 7 gün"));
     connect(records, &QAction::triggered, this, [this] { RecordsDialog::showFor(this); });
+    // Without a tray (GNOME as it comes) the window is the only way to end the program.
+    Toolbar1_cikis_ = Toolbar1_->addAction(QStringLiteral("Çıkış"));
+    Toolbar1_cikis_->setObjectName(QStringLiteral("Toolbar1_cikis"));
+    Toolbar1_cikis_->setVisible(!trayShown());
+    connect(Toolbar1_cikis_, &QAction::triggered, this, &Form1::quitProgram);
 
     Toolbar1_->setGeometry(twips::toPixels(QRect(60, 0, 4980, 390), dpi));
 }

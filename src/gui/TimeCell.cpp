@@ -11,14 +11,6 @@
 
 TimeCell::TimeCell(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
     setObjectName(QStringLiteral("t_%1").arg(index));
-    // What a screen reader says: "1. ders öğrenci giriş saati".
-    static const char* const kinds[] = {"öğrenci giriş", "öğretmen giriş", "çıkış"};
-    setAccessibleName(QStringLiteral("%1%2. ders %3 saati")
-                          .arg(timetable::tableOf(index) == timetable::kWeekendTable
-                                   ? QStringLiteral("Hafta sonu ")
-                                   : QString())
-                          .arg(timetable::rowOf(index) + 1)
-                          .arg(QString::fromUtf8(kinds[timetable::kindOf(index)])));
     setProperty("Tag", timetable::kindTag(timetable::kindOf(index)));
     setMaxLength(5);
     setAlignment(Qt::AlignCenter);

@@ -26,6 +26,20 @@ const QString kKindCaptions[3] = {QStringLiteral("Öğrenci"), QStringLiteral("�
 QString lessonCaption(int lesson) {
     return QString::number(lesson) + QStringLiteral(". ders");
 }
+const QString kShiftCaptions[2] = {QStringLiteral("Sabahçı Devre"),
+                                   QStringLiteral("Öğlenci Devre")};
+
+// What a screen reader says, as the page labels the cell: "Öğlenci Devre, 1. ders öğrenci
+// giriş saati"; the weekend's twelve lessons run on without shifts.
+QString spokenName(int cell) {
+    static const char* const kinds[] = {"öğrenci giriş", "öğretmen giriş", "çıkış"};
+    const int row = timetable::rowOf(cell);
+    const QString kind = QString::fromUtf8(kinds[timetable::kindOf(cell)]);
+    if (timetable::tableOf(cell) == timetable::kWeekendTable)
+        return QStringLiteral("Hafta sonu %1 %2 saati").arg(lessonCaption(row + 1), kind);
+    return QStringLiteral("%1, %2 %3 saati")
+        .arg(kShiftCaptions[row / 6], lessonCaption(row % 6 + 1), kind);
+}
 } // namespace
 
 TimetablePage::TimetablePage(int table, const PageContext& context, QWidget* parent)
@@ -35,6 +49,7 @@ TimetablePage::TimetablePage(int table, const PageContext& context, QWidget* par
         auto* box = new TimeCell(first + i, this);
         const QRect r = timetable::cellRectTwips(first + i);
         box->setGeometry(toPixels(this, r));
+        box->setAccessibleName(spokenName(first + i));
         box->setText(timetable::defaultCellText(first + i));
         connect(box, &QLineEdit::textChanged, this, [this, index = first + i] { t_Change(index); });
         connect(box, &TimeCell::advance, this, [this](int index) { focusCell(index + 1); });
@@ -42,8 +57,9 @@ TimetablePage::TimetablePage(int table, const PageContext& context, QWidget* par
     }
 
     if (table == timetable::kWeekdayTable) {
-        heading(this, item("Label3", 5), QStringLiteral(" Sabahçı Devre"), {60, 0, 4320, 240});
-        heading(this, item("Label3", 6), QStringLiteral(" Öğlenci Devre"), {60, 2595, 4320, 240});
+        heading(this, item("Label3", 5), QLatin1Char(' ') + kShiftCaptions[0], {60, 0, 4320, 240});
+        heading(this, item("Label3", 6), QLatin1Char(' ') + kShiftCaptions[1],
+                {60, 2595, 4320, 240});
         for (int shift = 0; shift < 2; ++shift) {
             const int labelTop = shift == 0 ? 225 : 2820;
             for (int kind = 0; kind < 3; ++kind) {

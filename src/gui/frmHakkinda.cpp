@@ -26,7 +26,7 @@ QString frmHakkinda::featuresText() {
         QStringLiteral("1. Sorunsuz çalışma - Kolay kullanım - Otomatik başlama"),
         QStringLiteral("2. Zil çalmazken bilgisayarın ses çıkışını otomatik kapatarak "),
         QStringLiteral("     istenmeyen sesleri önleme"),
-        QStringLiteral("3. Tüm Windows seslerini otomatik kapatma"),
+        QStringLiteral("3. Tüm sistem seslerini otomatik kapatma"),
         QStringLiteral("4. Tenefüslerde müzik yayını yapabilme"),
         QStringLiteral("5. Her melodi ve müzik için ayrı ses seviyesi belirleyebilme"),
         QStringLiteral("6. İstiklal Marşı, saygı duruşu ve siren çalabilme"),

@@ -37,9 +37,11 @@ frmSysTray::frmSysTray(QObject* parent)
     connect(&icon_, &QSystemTrayIcon::activated, this, &frmSysTray::Form_MouseMove);
 
     available_ = QSystemTrayIcon::isSystemTrayAvailable();
-    trayCheck_.setInterval(kTrayCheckMs);
+    // Asked again only when the desktop tells of a change: no polling while hidden.
+    trayCheck_.setSingleShot(true);
+    trayCheck_.setInterval(kTraySettleMs);
     connect(&trayCheck_, &QTimer::timeout, this, &frmSysTray::checkTray);
-    trayCheck_.start();
+    connect(&trayWatch_, &TrayWatch::changed, &trayCheck_, qOverload<>(&QTimer::start));
 
     tmrAni_.setObjectName(QStringLiteral("tmrAni"));
     tmrAni_.setInterval(kFrameIntervalMs);

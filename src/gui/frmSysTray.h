@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/TrayIcon.h"
+#include "platform/TrayWatch.h"
 
 #include <QIcon>
 #include <QObject>
@@ -28,8 +29,9 @@ public:
     void setTip(const QString& tip) override;
     void setAnimating(bool animating) override;
     bool available() const override { return available_; }
-    // How often the desktop is asked whether a tray came or went.
-    static constexpr int kTrayCheckMs = 10000;
+    // After the desktop tells of a tray coming or going, the time its own
+    // messages (the old tray window's end, a new watcher's host) take to arrive.
+    static constexpr int kTraySettleMs = 250;
 
     // The frame counter's next value: 0, 1, 0, 1, ...
     static int nextFrame(int frame) { return frame + 1 >= 2 ? 0 : frame + 1; }
@@ -47,6 +49,7 @@ private:
     QSystemTrayIcon icon_;
     QMenu* menu_;
     QTimer tmrAni_;
+    TrayWatch trayWatch_;
     QTimer trayCheck_;
     bool available_ = false;
     QIcon still_;

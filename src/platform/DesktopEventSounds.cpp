@@ -40,6 +40,10 @@ bool DesktopEventSounds::silenceGSettings() {
 }
 
 bool DesktopEventSounds::silenceXfconf() {
+    // Elsewhere a call would only start xfconfd for nothing.
+    if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP")
+             .contains(QLatin1String("XFCE"), Qt::CaseInsensitive))
+        return false;
     // Only an existing session bus: never start one at log-on just for this.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
         !QFile::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")))

@@ -4,8 +4,8 @@
 
 // Switches off the desktop's event and input-feedback sounds for the user:
 // GNOME's org.gnome.desktop.sound through GSettings where that schema is
-// installed, and Xfce's xsettings channel through xfconf where it runs on
-// the session bus, a second after the call. Each switch stands alone;
+// installed, and Xfce's xsettings channel through xfconf in an Xfce session
+// (XDG_CURRENT_DESKTOP), a second after the call. Each switch stands alone;
 // nothing is reported.
 class DesktopEventSounds final : public EventSounds {
 public:

@@ -8,6 +8,9 @@ public:
     virtual ~LogonStart() = default;
     // Writes the entry for `programPath` unless an equal one is there already.
     virtual void ensureRegistered(const QString& programPath) = 0;
+    // At a start from the entry: an entry of an older version is brought up to date,
+    // the user's own changes kept; a missing entry stays missing.
+    virtual void renewOldEntry(const QString& programPath) = 0;
 };
 
 // The desktop's own event sounds would come out of the school's loudspeakers.

@@ -12,7 +12,10 @@ public:
     // The Exec line: the program's path quoted, so a folder with blanks in
     // its name starts this program and nothing else.
     static QString execLine(const QString& programPath);
+    // The TryExec line: once the program is removed, the desktop passes the entry over.
+    static QString tryExecLine(const QString& programPath);
     static QByteArray wantedEntry(const QString& programPath);
 
     void ensureRegistered(const QString& programPath) override;
+    void renewOldEntry(const QString& programPath) override;
 };

@@ -98,6 +98,8 @@ class RecordingLogonStart final : public LogonStart {
 public:
     QStringList registered;
     void ensureRegistered(const QString& programPath) override { registered << programPath; }
+    QStringList renewed;
+    void renewOldEntry(const QString& programPath) override { renewed << programPath; }
 };
 
 class RecordingEventSounds final : public EventSounds {
