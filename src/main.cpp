@@ -1,3 +1,4 @@
+#include "core/SettingsTable.h"
 #include "gui/DialogRunner.h"
 #include "gui/Form1.h"
 #include "gui/frmSysTray.h"
@@ -6,6 +7,7 @@
 #include "platform/DesktopEventSounds.h"
 #include "platform/EventLog.h"
 #include "platform/IdleInhibitor.h"
+#include "platform/PulseSoundServer.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtTranslations.h"
 #include "platform/SessionEvents.h"
@@ -15,6 +17,8 @@
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
+#include "sound/OutputChoice.h"
+#include "sound/OutputMixer.h"
 
 #include <QApplication>
 #include <QFile>
@@ -76,7 +80,12 @@ int main(int argc, char* argv[]) {
     QtDialogRunner dialogs;
     QtDesktopShell shell;
     GstPlayer player;
-    AlsaMixer mixer;
+    // Sounds and the master level go to the output the school chose, the
+    // default one (ALSA's mixer follows it) when none is chosen or it is gone.
+    PulseSoundServer soundServer;
+    OutputChoice outputs(&soundServer);
+    AlsaMixer computerMixer;
+    OutputMixer mixer(computerMixer, outputs);
     frmSysTray tray;
     XdgAutostart autostart;
     DesktopEventSounds eventSounds;
@@ -95,7 +104,9 @@ int main(int argc, char* argv[]) {
     platform.clockSync = &clockSync;
 
     SettingsStore store;
+    outputs.choose(store.get(settings::sesCikisi()));
     Form1 form(platform, store);
+    form.playback().setOutputs(&outputs);
     // exit(), not quit(): it also ends a start-up box that is still open.
     QObject::connect(
         &form, &Form1::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

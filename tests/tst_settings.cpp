@@ -47,7 +47,7 @@ private slots:
         QCOMPARE(settings::musicT(23).key, QStringLiteral("MusicT(23)"));
         QCOMPARE(settings::timex(71).key, QStringLiteral("timex(71)"));
         QCOMPARE(settings::musicT(23).section, QStringLiteral("Müzik"));
-        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2 + 2));
+        QCOMPARE(settings::table().size(), size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 3 + 2));
     }
 
     void int16Conversion_data() {
