@@ -38,7 +38,7 @@ struct PulseSoundServer::Answer {
     bool done = false;
     bool ok = false;
     QList<SoundOutput> outputs;
-    long volume = 0;
+    pa_cvolume volume{};
 
     void finish(bool success) {
         done = true;
@@ -55,7 +55,7 @@ struct PulseSoundServer::Answer {
         answer->outputs.append(
             {QString::fromUtf8(info->name),
              QString::fromUtf8(info->description ? info->description : info->name)});
-        answer->volume = static_cast<long>(pa_cvolume_max(&info->volume));
+        answer->volume = info->volume;
     }
     static void onSuccess(pa_context*, int success, void* data) {
         static_cast<Answer*>(data)->finish(success != 0);
@@ -197,20 +197,26 @@ std::optional<long> PulseSoundServer::volume(const QString& output) {
     unlock();
     if (!ok || answer.outputs.isEmpty())
         return std::nullopt;
-    return answer.volume;
+    return static_cast<long>(pa_cvolume_max(&answer.volume));
 }
 
 bool PulseSoundServer::setVolume(const QString& output, long level) {
     if (!lock())
         return false;
-    // One value for all channels: the server keeps the output's balance.
-    pa_cvolume volume;
-    pa_cvolume_set(&volume, 1, static_cast<pa_volume_t>(std::clamp(level, 0L, kFullVolume)));
-    Answer answer{loop_};
+    const QByteArray name = output.toUtf8();
+    Answer found{loop_};
+    Answer set{loop_};
+    // Every channel is given (PipeWire takes a single value for the first
+    // channel only), scaled so the output keeps its balance.
     const bool ok =
         ensureConnected() &&
-        ask(answer, pa_context_set_sink_volume_by_name(context_, output.toUtf8().constData(),
-                                                       &volume, &Answer::onSuccess, &answer));
+        ask(found, pa_context_get_sink_info_by_name(context_, name.constData(), &Answer::onSink,
+                                                    &found)) &&
+        !found.outputs.isEmpty() &&
+        pa_cvolume_scale(&found.volume,
+                         static_cast<pa_volume_t>(std::clamp(level, 0L, kFullVolume))) &&
+        ask(set, pa_context_set_sink_volume_by_name(context_, name.constData(), &found.volume,
+                                                    &Answer::onSuccess, &set));
     unlock();
     return ok;
 }

@@ -85,8 +85,8 @@ bool GstPlayer::ensurePipeline() {
     GError* error = nullptr;
     GstElement* sink =
         gst_parse_bin_from_description(sinkDescription.toUtf8().constData(), TRUE, &error);
-    if (sink && named) {
-        GstElement* output = gst_bin_get_by_name(GST_BIN(sink), "output");
+    if (GstElement* output =
+            sink && named ? gst_bin_get_by_name(GST_BIN(sink), "output") : nullptr) {
         g_object_set(output, "device", output_.toUtf8().constData(), nullptr);
         gst_object_unref(output);
     }
