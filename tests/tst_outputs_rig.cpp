@@ -14,6 +14,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -50,6 +51,12 @@ struct Sinks {
         pactl({QStringLiteral("set-default-sink"), QStringLiteral("velmar_null")});
     }
 };
+
+// PipeWire (WirePlumber) gives a sink that comes back its last volume a
+// moment after it appears; the test's PulseAudio keeps no volumes.
+int volumeOnReturn(int last) {
+    return pactl({QStringLiteral("info")}).contains(QLatin1String("PipeWire")) ? last : 100;
+}
 
 bool makeDefault(const QString& sink) {
     pactl({QStringLiteral("set-default-sink"), sink});
@@ -119,6 +126,7 @@ private slots:
     void soundsStayOnTheChosenOutput() {
         QStringList log;
         eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        const auto restoreLog = qScopeGuard([] { eventlog::setSink({}); });
         Sinks sinks;
         sinks.load(kAmp);
         Chain c(kAmp);
@@ -150,6 +158,7 @@ private slots:
 
         // It is back: used again, and the default is not left muted.
         sinks.load(kAmp);
+        QTRY_COMPARE(percent(kAmp), volumeOnReturn(0));
         c.play();
         QTRY_COMPARE(streamSinks(), QStringList{kAmp});
         QCOMPARE(percent(kAmp), 50);
@@ -158,28 +167,27 @@ private slots:
             QStringLiteral("Seçilen ses çıkışı yine bağlı (velmar_amp): o kullanılıyor")));
         c.playback.cmdDurdur_Click();
         QCOMPARE(percent(kAmp), 0);
-        eventlog::setSink({});
     }
 
     void soundServerRestarted() {
         const QString restart = qEnvironmentVariable("VELMAR_RESTART_PULSE");
         if (restart.isEmpty())
             QSKIP("needs the test services' sound server");
-        Sinks sinks;
-        sinks.load(kAmp);
-        Chain c(kAmp);
-        QCOMPARE(percent(kAmp), 0);
+        const QString usb = QStringLiteral("velmar_usb"); // a sink with no volume kept
+        Chain c(usb);
         QSignalSpy changed(&c.server, &SoundServer::outputsChanged);
         QProcess::execute(restart, {});
         QVERIFY(soundServerRuns());
         changed.clear();
-        sinks.load(kAmp); // the restarted server starts without it
+        Sinks sinks;
+        sinks.load(usb);
         // Found again without being asked: the list on the page follows.
         QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 10000);
         c.play();
-        QTRY_COMPARE(streamSinks(), QStringList{kAmp});
-        QCOMPARE(percent(kAmp), 50);
+        QTRY_COMPARE(streamSinks(), QStringList{usb});
+        QCOMPARE(percent(usb), 50);
         c.playback.cmdDurdur_Click();
+        QCOMPARE(percent(usb), 0);
     }
 };
 
