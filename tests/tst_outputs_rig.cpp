@@ -80,11 +80,14 @@ QStringList streamSinks() {
     return sinks;
 }
 
-// The sink's volume in percent (its first channel), -1 when it is not there.
+// The sink's volume in percent when all its channels have it, -1 when they
+// differ or it is not there.
 int percent(const QString& sink) {
     static const QRegularExpression value(QStringLiteral("/\\s*(\\d+)%"));
-    const auto match = value.match(pactl({QStringLiteral("get-sink-volume"), sink}));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
+    QSet<int> levels;
+    for (auto m = value.globalMatch(pactl({QStringLiteral("get-sink-volume"), sink})); m.hasNext();)
+        levels.insert(m.next().captured(1).toInt());
+    return levels.size() == 1 ? *levels.begin() : -1;
 }
 
 // The real playback chain as the program builds it.
