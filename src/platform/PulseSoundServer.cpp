@@ -57,6 +57,12 @@ struct PulseSoundServer::Answer {
              QString::fromUtf8(info->description ? info->description : info->name)});
         answer->volume = info->volume;
     }
+    static void onServer(pa_context*, const pa_server_info* info, void* data) {
+        auto* answer = static_cast<Answer*>(data);
+        if (info && info->default_sink_name)
+            answer->outputs.append({QString::fromUtf8(info->default_sink_name), QString()});
+        answer->finish(info != nullptr);
+    }
     static void onSuccess(pa_context*, int success, void* data) {
         static_cast<Answer*>(data)->finish(success != 0);
     }
@@ -186,14 +192,27 @@ QList<SoundOutput> PulseSoundServer::outputs() {
     return ok ? answer.outputs : QList<SoundOutput>();
 }
 
+// The default by its own name: PipeWire's "@DEFAULT_SINK@" may still be the
+// one before the last change, while its streams and pactl go by the new one.
+QByteArray PulseSoundServer::sinkName(const QString& output) {
+    if (output != kDefaultOutput)
+        return output.toUtf8();
+    Answer answer{loop_};
+    // Nothing when the server did not answer: it may have lost the connection.
+    if (!ask(answer, pa_context_get_server_info(context_, &Answer::onServer, &answer)) ||
+        answer.outputs.isEmpty())
+        return {};
+    return answer.outputs.first().name.toUtf8();
+}
+
 std::optional<long> PulseSoundServer::volume(const QString& output) {
     if (!lock())
         return std::nullopt;
     Answer answer{loop_};
-    const bool ok =
-        ensureConnected() &&
-        ask(answer, pa_context_get_sink_info_by_name(context_, output.toUtf8().constData(),
-                                                     &Answer::onSink, &answer));
+    QByteArray name;
+    const bool ok = ensureConnected() && !(name = sinkName(output)).isEmpty() &&
+                    ask(answer, pa_context_get_sink_info_by_name(context_, name.constData(),
+                                                                 &Answer::onSink, &answer));
     unlock();
     if (!ok || answer.outputs.isEmpty())
         return std::nullopt;
@@ -203,13 +222,13 @@ std::optional<long> PulseSoundServer::volume(const QString& output) {
 bool PulseSoundServer::setVolume(const QString& output, long level) {
     if (!lock())
         return false;
-    const QByteArray name = output.toUtf8();
     Answer found{loop_};
     Answer set{loop_};
     // Every channel is given (PipeWire takes a single value for the first
     // channel only), scaled so the output keeps its balance.
+    QByteArray name;
     const bool ok =
-        ensureConnected() &&
+        ensureConnected() && !(name = sinkName(output)).isEmpty() &&
         ask(found, pa_context_get_sink_info_by_name(context_, name.constData(), &Answer::onSink,
                                                     &found)) &&
         !found.outputs.isEmpty() &&

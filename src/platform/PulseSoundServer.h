@@ -40,6 +40,7 @@ private:
     void dropContext();
     bool wait(const std::function<bool()>& done);
     bool ask(Answer& answer, pa_operation* operation);
+    QByteArray sinkName(const QString& output);
     // On the UI thread: a connection that had worked broke.
     void lost();
     void reconnect();
