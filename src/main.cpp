@@ -9,6 +9,7 @@
 #include "platform/DisplayServer.h"
 #include "platform/EventLog.h"
 #include "platform/IdleInhibitor.h"
+#include "platform/PulseSoundServer.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtTranslations.h"
 #include "platform/SessionEvents.h"
@@ -19,6 +20,8 @@
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
+#include "sound/OutputChoice.h"
+#include "sound/OutputMixer.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -114,7 +117,12 @@ int main(int argc, char* argv[]) {
     QtDialogRunner dialogs;
     QtDesktopShell shell;
     GstPlayer player;
-    AlsaMixer mixer;
+    // Sounds and the master level go to the output the school chose, the
+    // default one (ALSA's mixer follows it) when none is chosen or it is gone.
+    PulseSoundServer soundServer;
+    OutputChoice outputs(&soundServer);
+    AlsaMixer computerMixer;
+    OutputMixer mixer(computerMixer, outputs);
     frmSysTray tray;
     XdgAutostart autostart;
     DesktopEventSounds eventSounds;
@@ -135,7 +143,9 @@ int main(int argc, char* argv[]) {
     platform.wakeAlarm = &wakeAlarm;
 
     SettingsStore store;
+    outputs.choose(store.get(settings::sesCikisi()));
     Form1 form(platform, store);
+    form.playback().setOutputs(&outputs);
     // exit(), not quit(): it also ends a start-up box that is still open.
     QObject::connect(
         &form, &Form1::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(settings::timex(71).key, QStringLiteral("timex(71)"));
         QCOMPARE(settings::musicT(23).section, QStringLiteral("Müzik"));
         QCOMPARE(settings::table().size(),
-                 size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 2 + 2 + 7 + 2));
+                 size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 3 + 2 + 7 + 2));
         QCOMPARE(settings::gunTablosu(6).key, QStringLiteral("Gun(6)"));
     }
 

@@ -70,6 +70,10 @@ Setting silPath() {
             QDir::homePath() + QStringLiteral("/.local/opt/Velmar Dorl"), Shape::Internal};
 }
 
+Setting sesCikisi() {
+    return {kGenel, QStringLiteral("SesCikisi"), QString(), Shape::Internal};
+}
+
 Setting tatilGunler() {
     return {kTatil, QStringLiteral("Gunler"), QString(), Shape::Dates};
 }
@@ -148,6 +152,7 @@ const std::vector<Setting>& table() {
         rows.push_back(masterVolume());
         rows.push_back(hwnd());
         rows.push_back(silPath());
+        rows.push_back(sesCikisi());
         rows.push_back(tatilGunler());
         rows.push_back(resmiYillar());
         for (int day = 1; day <= 7; ++day)

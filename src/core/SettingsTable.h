@@ -19,6 +19,8 @@ Setting sesx(int index);
 Setting masterVolume();
 Setting hwnd();
 Setting silPath();
+// The sound server's output the sounds go to, by name; empty for the default.
+Setting sesCikisi();
 // Days marked without bells, and the years whose national holidays the user
 // has taken over (until then they count as marked).
 Setting tatilGunler();

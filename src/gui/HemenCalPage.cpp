@@ -1,10 +1,15 @@
 #include "gui/HemenCalPage.h"
 
+#include "core/SettingsTable.h"
 #include "core/StoredValues.h"
 #include "core/ValueConversion.h"
 #include "gui/PageParts.h"
 #include "gui/ProgramIcon.h"
 #include "gui/VolumeBoxes.h"
+#include "platform/SettingsStore.h"
+#include "platform/SoundServer.h"
+#include "sound/OutputChoice.h"
+#include "sound/Playback.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -86,6 +91,58 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
     Text1_ = new QLineEdit(this);
     Text1_->setAccessibleName(QStringLiteral("İletişim adresi"));
     place(Text1_, QStringLiteral("Text1"), {120, 4620, 4200, 300});
+
+    // Beside the bell, under the title: the output the sounds go to.
+    label(this, QStringLiteral("lblSesCikisi"), QStringLiteral("Ses çıkışı"),
+          {990, 3945, 780, 270});
+    cmbSesCikisi_ = new QComboBox(this);
+    place(cmbSesCikisi_, QStringLiteral("cmbSesCikisi"), {1770, 3915, 2550, 300});
+    // Chosen by the user only: the list is filled with `filling` set.
+    connect(cmbSesCikisi_, &QComboBox::activated, this, &HemenCalPage::cmbSesCikisi_Click);
+    showOutputs();
+}
+
+void HemenCalPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showOutputs();
+}
+
+void HemenCalPage::showOutputs() {
+    OutputChoice* outputs = context_.playback.outputs();
+    SoundServer* server = outputs ? outputs->server() : nullptr;
+    if (server && !followsOutputs_) {
+        followsOutputs_ = true;
+        connect(server, &SoundServer::outputsChanged, this, [this] {
+            if (isVisible())
+                showOutputs();
+        });
+    }
+    whileFilling(context_.filling, [&] {
+        cmbSesCikisi_->clear();
+        cmbSesCikisi_->addItem(QStringLiteral("Varsayılan"), QString());
+        cmbSesCikisi_->setEnabled(server != nullptr);
+        if (!server)
+            return;
+        const QString& chosen = outputs->chosen();
+        bool listed = chosen.isEmpty();
+        for (const SoundOutput& output : server->outputs()) {
+            cmbSesCikisi_->addItem(output.description, output.name);
+            listed = listed || output.name == chosen;
+        }
+        if (!listed)
+            cmbSesCikisi_->addItem(QStringLiteral("%1 (bağlı değil)").arg(chosen), chosen);
+        cmbSesCikisi_->setCurrentIndex(std::max(0, cmbSesCikisi_->findData(chosen)));
+    });
+}
+
+void HemenCalPage::cmbSesCikisi_Click(int index) {
+    if (context_.filling || !context_.playback.outputs())
+        return;
+    const QString name = cmbSesCikisi_->itemData(index).toString();
+    if (name == context_.playback.outputs()->chosen())
+        return;
+    context_.store.save(settings::sesCikisi(), name);
+    context_.playback.chooseOutput(name);
 }
 
 void HemenCalPage::refresh() {

@@ -27,6 +27,7 @@ public:
     QPushButton* cmdMarsIptal(int k) const { return cmdMarsIptal_.at(k); }
     QLineEdit* Text1() const { return Text1_; }
     QWidget* link() const { return link_; }
+    QComboBox* cmbSesCikisi() const { return cmbSesCikisi_; }
 
     void refresh();
 
@@ -37,10 +38,17 @@ public:
     void cmdMarsIptal_Click(int k);
     QTimer* tmrMars(int k) const { return tmrMars_.at(k); }
     bool countingDown() const;
+    // "Varsayılan", then the sound server's outputs; a chosen one that is
+    // not there now stays listed, so the choice is not lost.
+    void showOutputs();
+    void cmbSesCikisi_Click(int index);
 
 signals:
     // A countdown started or ended.
     void countdownChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void endCountdown(int k);
@@ -54,4 +62,6 @@ private:
     std::array<ceremonies::Countdown, 3> countdowns_{};
     QLineEdit* Text1_ = nullptr;
     QWidget* link_ = nullptr;
+    QComboBox* cmbSesCikisi_ = nullptr;
+    bool followsOutputs_ = false;
 };

@@ -75,12 +75,21 @@ bool GstPlayer::ensurePipeline() {
     // The sink carries its own volume element. Otherwise playbin makes a new
     // one for every sound when the sink has no volume (alsasink, fakesink),
     // and GStreamer 1.22.0 never frees it.
+    // A chosen output is named to pulsesink: it then stays there when the
+    // server's default moves (an HDMI monitor plugged in).
+    const bool named = sinkDescription_.isEmpty() && !output_.isEmpty();
     const QString sinkDescription =
-        QStringLiteral("volume name=level ! ") +
-        (sinkDescription_.isEmpty() ? QStringLiteral("autoaudiosink") : sinkDescription_);
+        QStringLiteral("volume name=level ! ") + (!sinkDescription_.isEmpty() ? sinkDescription_
+                                                  : named ? QStringLiteral("pulsesink name=output")
+                                                          : QStringLiteral("autoaudiosink"));
     GError* error = nullptr;
     GstElement* sink =
         gst_parse_bin_from_description(sinkDescription.toUtf8().constData(), TRUE, &error);
+    if (GstElement* output =
+            sink && named ? gst_bin_get_by_name(GST_BIN(sink), "output") : nullptr) {
+        g_object_set(output, "device", output_.toUtf8().constData(), nullptr);
+        gst_object_unref(output);
+    }
     if (sink)
         g_object_set(playbin_, "audio-sink", sink, nullptr);
     if (error)
@@ -112,6 +121,17 @@ GstElement* GstPlayer::audioSink() {
     if (sink)
         gst_object_unref(sink); // playbin keeps its own reference
     return sink;
+}
+
+// The output is fixed when the pipeline is made: a new one is made for it.
+void GstPlayer::setOutput(const QString& name) {
+    if (name == output_)
+        return;
+    output_ = name;
+    if (!playbin_)
+        return;
+    halt();
+    dropPipeline();
 }
 
 void GstPlayer::halt() {

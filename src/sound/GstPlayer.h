@@ -26,6 +26,7 @@ public:
     void stop() override;
     void unload() override;
     void prepare() override { ensurePipeline(); }
+    void setOutput(const QString& name) override;
     void setVolume(long hundredthsOfDb) override;
     long volume() const override { return volume_; }
 
@@ -42,6 +43,7 @@ private:
     void finishLater(bool ok);
 
     QString sinkDescription_;
+    QString output_; // the sound server's output, empty for the default
     GstElement* playbin_ = nullptr;
     // Counts opened files; a report from an earlier one is dropped. Read on
     // GStreamer's threads, so atomic.

@@ -15,6 +15,8 @@ public:
     // Position "0" is the loudest, "10" the quietest.
     void apply(const QString& masterVolume);
     void mute();
+    // The mixer now acts on another output: its bounds are taken afresh.
+    void outputChanged() { bounded_ = false; }
 
     long waveMin() const { return waveMin_; }
     long waveStep() const { return waveStep_; }

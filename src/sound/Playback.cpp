@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
 #include "sound/MasterLevel.h"
+#include "sound/OutputChoice.h"
 #include "sound/Player.h"
 #include "sound/SongFolder.h"
 
@@ -30,8 +31,43 @@ std::optional<int> Playback::volumeIndexForQueued(const QString& relativePath) {
     return std::nullopt;
 }
 
+void Playback::setOutputs(OutputChoice* outputs) {
+    outputs_ = outputs;
+    if (!outputs_)
+        return;
+    outputs_->use(outputs_->look());
+    player_.setOutput(outputs_->inUse());
+}
+
+void Playback::chooseOutput(const QString& name) {
+    if (!outputs_)
+        return;
+    outputs_->choose(name);
+    followOutput(false);
+}
+
+// Moves the master level to the output that is to be used now.
+void Playback::followOutput(bool soundStarting) {
+    if (!outputs_)
+        return;
+    const QString wanted = outputs_->look();
+    if (wanted == outputs_->inUse())
+        return;
+    // The output left is not left muted: it gets the master level, as at the end.
+    master_.apply(values_.MasterVolume);
+    outputs_->use(wanted);
+    master_.outputChanged();
+    if (!soundStarting && !playing())
+        master_.mute();
+    else if (!soundStarting)
+        master_.apply(values_.MasterVolume);
+}
+
 void Playback::MPPlay(const QString& filename, const QString& nextSong, double vol,
                       const QString& info, bool music) {
+    followOutput(true);
+    if (outputs_)
+        player_.setOutput(outputs_->inUse());
     master_.apply(values_.MasterVolume);
     musicOn_ = music;
     MPSetVolume(vol);

@@ -8,6 +8,7 @@
 
 class Clock;
 class MasterLevel;
+class OutputChoice;
 class Player;
 struct StoredValues;
 
@@ -33,6 +34,12 @@ public:
              QObject* parent = nullptr);
 
     void setAppPath(const QString& appPath) { appPath_ = appPath; }
+    // The sound server's outputs, set once at start-up; without them every
+    // sound goes to the default output. The chosen one is looked for now.
+    void setOutputs(OutputChoice* outputs);
+    OutputChoice* outputs() const { return outputs_; }
+    // The user chose an output ("" for the default); the next sound goes there.
+    void chooseOutput(const QString& name);
 
     void MPPlay(const QString& filename, const QString& nextSong, double vol, const QString& info,
                 bool music);
@@ -63,6 +70,7 @@ signals:
 
 private:
     void MP_EndOfStream(bool ok);
+    void followOutput(bool soundStarting);
     bool playRandomSong();
     void goIdle();
     void setInfo(const QString& info);
@@ -72,6 +80,7 @@ private:
     MasterLevel& master_;
     StoredValues& values_;
     const Clock& clock_;
+    OutputChoice* outputs_ = nullptr;
     QString appPath_;
     QString current_; // the file last opened, for the log
     QString nextSong_;

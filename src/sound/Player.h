@@ -20,6 +20,9 @@ public:
     // A sound is due soon: the slow part of a first start (the media
     // framework, the pipeline) is done now. Nothing is opened or played.
     virtual void prepare() {}
+    // The sound server's output to play into, by name; empty for the
+    // desktop's default. A change stops whatever plays.
+    virtual void setOutput(const QString& name) { (void)name; }
     // Hundredths of a decibel: 0 full level, -10000 about silent.
     virtual void setVolume(long hundredthsOfDb) = 0;
     virtual long volume() const = 0;

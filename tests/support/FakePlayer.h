@@ -25,6 +25,8 @@ public:
         current.clear();
     }
     void prepare() override { ++prepared; }
+    QString output; // the sound server's output it plays into
+    void setOutput(const QString& name) override { output = name; }
     void setVolume(long hundredthsOfDb) override { level = hundredthsOfDb; }
     long volume() const override { return level; }
 
