@@ -1,8 +1,19 @@
 // The real GStreamer player, playing into a fakesink.
+#include "core/StoredValues.h"
+#include "core/VolumeCurve.h"
+#include "platform/Clock.h"
+#include "sound/Bells.h"
 #include "sound/GstPlayer.h"
+#include "sound/MasterLevel.h"
+#include "sound/Playback.h"
 #include "support/TestFolders.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -49,6 +60,41 @@ struct PeakProbe {
         gst_object_unref(out);
     }
 };
+
+// The session's, before a test's own folders replace it: the sound server's socket is there.
+const QByteArray kSessionRuntime = qgetenv("XDG_RUNTIME_DIR");
+
+bool soundServerRuns() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    return pactl.waitForFinished(5000) && pactl.exitCode() == 0;
+}
+
+// The level of this process's one stream on the sound server, in decibels
+// as the server shows them ("-3.85 dB"); empty while there is no stream. A
+// corked stream (pulsesink's probe for formats) plays nothing and is passed.
+QString streamLevel() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("-f"), QStringLiteral("json"),
+                                          QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.waitForFinished(5000);
+    const QByteArray out = pactl.readAllStandardOutput();
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    for (const QJsonValue& input : QJsonDocument::fromJson(out).array()) {
+        const QJsonObject stream = input.toObject();
+        if (stream[QLatin1String("properties")][QLatin1String("application.process.id")] != pid ||
+            stream[QLatin1String("corked")].toBool())
+            continue;
+        const QJsonObject volume = stream[QLatin1String("volume")].toObject();
+        if (!volume.isEmpty())
+            return volume.begin()->toObject()[QLatin1String("db")].toString();
+    }
+    return {};
+}
+
+QString levelOf(double volume) {
+    return QString::asprintf("%.2f dB", *playerLevelFor(volume) / 100.0);
+}
 
 const QString kFastSink =
     QStringLiteral("audioconvert ! audio/x-raw,format=S16LE ! fakesink name=out sync=false");
@@ -162,6 +208,53 @@ private slots:
         player.open(kSounds + "/Melodiler/Melodi 4.wav"); // and the player still works
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
         QVERIFY(finished.last().first().toBool());
+    }
+
+    // Each sound reaches the sound server at its own level, whatever played
+    // before it: the level set while the old stream still played belongs to
+    // the new one too.
+    void eachSoundAtItsOwnLevelOnTheServer() {
+        qputenv("XDG_RUNTIME_DIR", kSessionRuntime);
+        if (!soundServerRuns()) {
+            if (qEnvironmentVariableIsSet("VELMAR_TEST_SERVICES"))
+                QFAIL("the test services should have started a sound server");
+            QSKIP("no sound server");
+        }
+        GstPlayer player; // the desktop's own sink
+        MasterLevel master;
+        SystemClock clock;
+        StoredValues values;
+        values.Zil.fill(QStringLiteral("Melodi 1.wav"));
+        values.Anons.fill(QStringLiteral("1"));
+        // Neighbours in the sequence below differ in level.
+        values.Sesx = {90, 90, 90, 100, 80, 80, 80, 65, 65, 65};
+        Playback playback(player, master, values, clock);
+        playback.setAppPath(kSounds);
+        const QString bell = levelOf(65);
+        const auto ring = [&] {
+            bells::ring(playback, values, kSounds, 0, values.Zil[0], QStringLiteral("zil"), true);
+        };
+
+        ring(); // after silence
+        QTRY_COMPARE(streamLevel(), bell);
+        QVERIFY(playback.RandomPlayMusic());
+        QTRY_COMPARE(streamLevel(), levelOf(100));
+        ring(); // replaces a song
+        QTRY_COMPARE(streamLevel(), bell);
+        ceremonies::play(playback, values, kSounds, 0);
+        QTRY_COMPARE(streamLevel(), levelOf(90));
+        ring(); // replaces the anthem
+        QTRY_COMPARE(streamLevel(), bell);
+        playback.cmdDurdur_Click();
+        QTRY_COMPARE(streamLevel(), QString());
+        ring(); // after a stopped bell
+        QTRY_COMPARE(streamLevel(), bell);
+        playback.MPPlay(kSounds + "/Anonslar/0.mp3", QString(), values.Sesx[4],
+                        QStringLiteral("anons"), false);
+        QTRY_COMPARE(streamLevel(), levelOf(80));
+        ring(); // replaces an announcement
+        QTRY_COMPARE(streamLevel(), bell);
+        playback.cmdDurdur_Click();
     }
 
     // Made ahead for a bell, the pipeline is let go once the bell has played.

@@ -124,6 +124,9 @@ void GstPlayer::halt() {
 
 void GstPlayer::open(const QString& path) {
     halt();
+    // The sink in use carries the level, and the sink is made anew for each
+    // stream: a level set while the old one played went to the old sink.
+    setVolume(volume_);
     playing_ = true;
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || !ensurePipeline()) {
