@@ -210,6 +210,36 @@ private slots:
         QVERIFY(finished.last().first().toBool());
     }
 
+    // wav, mp3 and MIDI go through the standard plugins' decoders, also where
+    // libav is installed beside them (its libraries would stay mapped).
+    void ownDecodersPlugged_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("decoder");
+        QTest::newRow("wav") << kSounds + "/Melodiler/Melodi 4.wav" << QString();
+        QTest::newRow("mp3") << kSounds + "/Anonslar/2.mp3"
+                             << "mpg123audiodec";
+        QTest::newRow("midi") << kSounds + "/Müzik/Küçük Yıldız.mid"
+                              << "fluiddec";
+    }
+    void ownDecodersPlugged() {
+        QFETCH(QString, file);
+        QFETCH(QString, decoder);
+        GstPlayer player(kFastSink);
+        QStringList plugged;
+        g_signal_connect(player.pipeline(), "deep-element-added",
+                         G_CALLBACK(+[](GstBin*, GstBin*, GstElement* element, QStringList* names) {
+                             if (GstElementFactory* factory = gst_element_get_factory(element))
+                                 *names << QString::fromUtf8(GST_OBJECT_NAME(factory));
+                         }),
+                         &plugged);
+        QSignalSpy finished(&player, &Player::finished);
+        player.open(file);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QVERIFY(finished.first().first().toBool());
+        QCOMPARE(plugged.filter(QRegularExpression("^(mpg123|fluid|avdec_)")),
+                 decoder.isEmpty() ? QStringList() : QStringList{decoder});
+    }
+
     // Each sound reaches the sound server at its own level, whatever played
     // before it: the level set while the old stream still played belongs to
     // the new one too.

@@ -30,6 +30,20 @@ void holdInstPatchOpen() {
     });
 }
 
+// A desktop often carries libav too, whose mp3 decoder ranks level with
+// mpg123's and wins by its name; once plugged, libavcodec and its kin (about
+// 30 MB) stay mapped for the rest of the run. The decoders this program needs
+// for wav, mp3 and MIDI come from the standard plugins and are put first.
+void preferOwnDecoders() {
+    for (const char* name : {"mpg123audiodec", "fluiddec"}) {
+        GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name);
+        if (!feature)
+            continue;
+        gst_plugin_feature_set_rank(feature, GST_RANK_PRIMARY + 1);
+        gst_object_unref(feature);
+    }
+}
+
 void pinSoundFont(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
     if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") != 0)
@@ -68,6 +82,8 @@ bool GstPlayer::ensurePipeline() {
         return true;
     if (!gst_is_initialized())
         gst_init(nullptr, nullptr);
+    static std::once_flag ranked;
+    std::call_once(ranked, preferOwnDecoders);
     playbin_ = gst_element_factory_make("playbin", "MP");
     if (!playbin_)
         return false; // no GStreamer base plugins: every file fails like a broken one

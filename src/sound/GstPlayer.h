@@ -31,6 +31,7 @@ public:
 
     // For benchmarks and tests that watch the sink (it is made if need be).
     GstElement* audioSink();
+    GstElement* pipeline() { return ensurePipeline() ? playbin_ : nullptr; }
     static QString soundFontPath();
     bool holdsPipeline() const { return playbin_ != nullptr; }
 
