@@ -273,7 +273,8 @@ private slots:
         QTRY_COMPARE(streamLevel(), bell);
         ceremonies::play(playback, values, kSounds, 0);
         QTRY_COMPARE(streamLevel(), levelOf(90));
-        ring(); // replaces the anthem
+        playback.prepare(kSounds + Playback::kMelodiler + values.Zil[0], values.Sesx[7]);
+        ring(); // made ready while the anthem played, replaces it
         QTRY_COMPARE(streamLevel(), bell);
         playback.cmdDurdur_Click();
         QTRY_COMPARE(streamLevel(), QString());
@@ -287,17 +288,47 @@ private slots:
         playback.cmdDurdur_Click();
     }
 
-    // Made ahead for a bell, the pipeline is let go once the bell has played.
-    void pipelineMadeAheadAndLetGoAfterTheBell() {
+    // A file made ready ahead is the one that starts at its open(), rolled
+    // already; any other file plays as usual; a stop or an unload lets go of
+    // it, and one that cannot roll fails at its open() as any broken file.
+    void preparedFileStartsAsMadeReady() {
+        TestFolders folders;
+        const QString bell = kSounds + "/Melodiler/Melodi 4.wav";
         GstPlayer player(kFastSink);
         QSignalSpy finished(&player, &Player::finished);
         QVERIFY(!player.holdsPipeline());
-        player.prepare();
+        player.prepare(bell, -300);
         QVERIFY(player.holdsPipeline());
-        player.open(kSounds + "/Melodiler/Melodi 4.wav"); // the bell
+        GstElement* readySink = player.audioSink();
+        QTest::qWait(300);
+        QCOMPARE(finished.size(), 0); // nothing plays before its open()
+        player.open(bell);
+        QCOMPARE(player.audioSink(), readySink);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QVERIFY(finished.last().first().toBool());
+
+        player.prepare(bell, 0);
+        player.open(kSounds + "/Anonslar/2.mp3");
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
+        QVERIFY(finished.last().first().toBool());
         player.unload();
         QVERIFY(!player.holdsPipeline());
+        player.prepare(bell, 0);
+        player.stop();
+        QVERIFY(!player.holdsPipeline());
+
+        const QString broken = folders.root() + "/Bozuk.wav";
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(20000, '\x5a'));
+        file.close();
+        player.prepare(broken, 0);
+        QTest::qWait(300);
+        player.open(broken);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 3, 5000);
+        QVERIFY(!finished.last().first().toBool());
+        QTest::qWait(200);
+        QCOMPARE(finished.size(), 3);
     }
 };
 

@@ -66,9 +66,9 @@ int BellScheduler::pass(int table) {
             ring(cell);
     }
     // Made ready a minute ahead, the first bell after a quiet spell starts as
-    // soon as any other.
+    // soon as any other. Of cells sharing a minute the last one is heard.
     if (ringsAt(table, minute + 1))
-        playback_.prepare();
+        prepareMelodyOf(cellsAt(table, minute + 1).last());
     // Keep a day's worth; older minutes can no longer come round by a step.
     while (!rung_[table].empty() && *rung_[table].begin() < minute - 24 * 60)
         rung_[table].erase(rung_[table].begin());
@@ -115,6 +115,12 @@ void BellScheduler::logMissed(int table, qint64 firstMinute, qint64 lastMinute) 
                 QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
                     .arg(bells::scheduledText(timetable::kindOf(cell)), hhmmOf(m)));
     }
+}
+
+void BellScheduler::prepareMelodyOf(int cell) {
+    const int kind = timetable::kindOf(cell);
+    playback_.prepare(appPath_ + Playback::kMelodiler + values_.Zil[kind],
+                      values_.Sesx.at(7 + kind));
 }
 
 void BellScheduler::ring(int cell) {

@@ -48,6 +48,8 @@ private:
     QList<int> cellsAt(int table, qint64 minute) const;
     // Some bell of the table falls on this minute, and it is no holiday.
     bool ringsAt(int table, qint64 minute) const;
+    // Makes the melody of `cell` ready to start at once.
+    void prepareMelodyOf(int cell);
     const StoredValues& values_;
     Playback& playback_;
     const Clock& clock_;
