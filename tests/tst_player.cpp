@@ -288,9 +288,9 @@ private slots:
         playback.cmdDurdur_Click();
     }
 
-    // A file made ready ahead is the one that starts at its open(), rolled
-    // already; any other file plays as usual; a stop or an unload lets go of
-    // it, and one that cannot roll fails at its open() as any broken file.
+    // A file made ready ahead is the one that starts at its open(); any other
+    // file plays as usual; a stop or an unload lets go of it; a broken one
+    // fails at its open() as any broken file does.
     void preparedFileStartsAsMadeReady() {
         TestFolders folders;
         const QString bell = kSounds + "/Melodiler/Melodi 4.wav";

@@ -182,7 +182,10 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     g_free(uri);
     // Set before the sink is made: its stream is opened at this level.
     applyVolume(prepared_, hundredthsOfDb);
-    if (gst_element_set_state(prepared_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    // Ready, not rolled: the sink is made and connected to the sound server,
+    // but a stream held paused for a while starts with as long a silence on
+    // PulseAudio and PipeWire alike (seen on their null sinks).
+    if (gst_element_set_state(prepared_, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
         dropPrepared();
         return;
     }
@@ -274,7 +277,8 @@ void GstPlayer::applyVolume(GstElement* pipeline, long hundredthsOfDb) {
 int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     auto* player = static_cast<GstPlayer*>(self);
     if (bus != player->activeBus_) {
-        // A prepared file that will not roll is opened anew when due.
+        // Not the pipeline in use: an error marks one made ready as broken,
+        // to be opened anew when due.
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
             player->preparedFailed_ = true;
         gst_message_unref(message);

@@ -53,7 +53,7 @@ private:
 
     QString sinkDescription_;
     GstElement* playbin_ = nullptr;
-    // A file rolled up and waiting for its open(); its bus reports nothing
+    // A file made ready and waiting for its open(); its bus reports nothing
     // until then, but for a failure.
     GstElement* prepared_ = nullptr;
     QString preparedPath_;

@@ -17,9 +17,9 @@ public:
     virtual void stop() = 0;
     // Lets go of the file; nothing is held open while idle.
     virtual void unload() = 0;
-    // `path` is due soon at this level: it is made ready now (opened, rolled
-    // up to its first sound, connected to the output), so that an open() of
-    // the same path only starts it. Nothing is played, and nothing finishes;
+    // `path` is due soon at this level: it is made ready now (the pipeline
+    // for it made and connected to the output), so that an open() of the
+    // same path only starts it. Nothing is played, and nothing finishes;
     // opening another path plays that one as usual. Let go by stop(),
     // unload(), or after a minute and a bit unused.
     virtual void prepare(const QString& path, long hundredthsOfDb) {
