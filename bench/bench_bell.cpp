@@ -1,6 +1,9 @@
 // Lateness of a bell's first audio buffer at the sink after the minute
 // boundary, with the real clock, the real scheduler and timer, and the real
-// player, over consecutive minutes whose cells are set to ring.
+// player. Every other minute rings a bell, so that each one comes after a
+// quiet minute in which the player went idle, and each core is kept busy by
+// a spinning thread meanwhile ("--no-load" leaves them be).
+// Usage: bench_bell [BELLS] [--no-load]
 #include "BenchSupport.h"
 #include "core/BellScheduler.h"
 #include "core/StoredValues.h"
@@ -16,12 +19,16 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <thread>
 #include <vector>
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int minutes = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const bool load = !(argc > 2 && std::strcmp(argv[2], "--no-load") == 0);
     const bool server = soundServerRuns();
     GstPlayer player(server ? QStringLiteral("pulsesink name=out")
                             : QStringLiteral("fakesink name=out sync=true"));
@@ -33,11 +40,11 @@ int main(int argc, char* argv[]) {
                   QStringLiteral("Melodi 4.wav")};
     values.Sesx.fill(80);
     values.timex.fill(QStringLiteral("__:__"));
-    // The next `minutes` minutes each ring a bell: exit bells, one per row.
+    // Exit bells, one per row, every other minute from the next one on.
     const QDateTime first =
         QDateTime::fromSecsSinceEpoch((clock.now().toSecsSinceEpoch() / 60 + 1) * 60);
     for (int m = 0; m < minutes; ++m)
-        values.timex[3 * m + 2] = first.addSecs(60 * m).toString(QStringLiteral("HH:mm"));
+        values.timex[3 * m + 2] = first.addSecs(120 * m).toString(QStringLiteral("HH:mm"));
     MasterLevel master(nullptr);
     Playback playback(player, master, values, clock);
     playback.setAppPath(QStringLiteral(VELMAR_SOUNDS));
@@ -47,28 +54,41 @@ int main(int argc, char* argv[]) {
     std::vector<qint64> lateness;
     qint64 boundary = first.toMSecsSinceEpoch();
     MinuteTimer timer;
-    QObject::connect(&timer, &MinuteTimer::timeout, [&] { timer.start(scheduler.pass(0)); });
-    QObject::connect(&playback, &Playback::trayAni, [&](bool playing) {
-        if (playing)
+    QObject::connect(&timer, &MinuteTimer::timeout, [&] {
+        // Armed before the pass of a bell's minute: on the pipeline made ready for it.
+        if (clock.now().toMSecsSinceEpoch() >= boundary - 5000)
             probe.arm();
+        timer.start(scheduler.pass(0));
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (probe.wallMs() >= boundary) {
             lateness.push_back(probe.wallMs() - boundary);
-            boundary += 60000;
+            boundary += 120000;
             if (static_cast<int>(lateness.size()) >= minutes)
                 app.quit();
         }
     });
     watch.start(5);
-    std::printf("sink: %s; ringing at %s and the %d minute(s) after\n",
-                server ? "PulseAudio" : "fakesink", qPrintable(first.toString("HH:mm")),
-                minutes - 1);
+    std::printf("sink: %s; ringing at %s and every other minute, %d bell(s); %s\n",
+                server ? "PulseAudio" : "fakesink", qPrintable(first.toString("HH:mm")), minutes,
+                load ? "every core kept busy" : "no load");
     std::fflush(stdout);
+    std::atomic<bool> done{false};
+    std::vector<std::thread> spinners;
+    for (unsigned i = 0; load && i < std::max(1u, std::thread::hardware_concurrency()); ++i) {
+        spinners.emplace_back([&done] {
+            volatile unsigned long spins = 0;
+            while (!done.load(std::memory_order_relaxed))
+                spins = spins + 1;
+        });
+    }
     timer.start(1);
     app.exec();
-    // The first bell also pays for GStreamer's start and the first pipeline.
+    done = true;
+    for (std::thread& spinner : spinners)
+        spinner.join();
+    // The first bell of the run, made ready like the others.
     std::printf("bell-lateness-first-ms %lld\n", static_cast<long long>(lateness.front()));
     std::vector<qint64> sorted = lateness;
     std::sort(sorted.begin(), sorted.end());

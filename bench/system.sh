@@ -81,3 +81,7 @@ printf '%-52s %12s %s\n' "resident memory after start, hidden" "$start_mb MB" "<
 printf '%-52s %12s %s\n' "resident, idle after a ${short_day}-minute day of bells+music" "$day_mb" "< 55 MB"
 printf '%-52s %12s %s\n' "resident, idle: first -> last day of $days school days" "$month_first -> $month_last MB" "within 5 MB"
 printf '%-52s %12s %s\n' "heap in use growth per school day (month)" "$month_heap MB" "< 0.05 MB"
+# Which plugins playbin may choose from: libav's decoders, for one, weigh on memory.
+printf '%-52s %s\n' "GStreamer plugin packages installed" \
+    "$(dpkg-query -W -f '${db:Status-Abbrev} ${Package}\n' 'gstreamer1.0-*' 2>/dev/null |
+        awk '/^ii/ {sub("gstreamer1.0-", "", $2); printf "%s ", $2}')"

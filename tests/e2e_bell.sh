@@ -21,7 +21,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 sink=velmar_null
 
 volume() { pactl get-sink-volume "$sink" | grep -o '[0-9]*%' | head -1 | tr -d %; }
-streams() { pactl list short sink-inputs | wc -l; }
+# Streams that play: a bell made ready ahead waits on the server corked.
+streams() { pactl list sink-inputs | grep -c "Corked: no"; }
 # Loudest sample on the sink's monitor over half a second.
 loudness() {
     parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |

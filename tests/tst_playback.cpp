@@ -63,6 +63,37 @@ private slots:
         QCOMPARE(r.player.calls.last(), QStringLiteral("unload"));
     }
 
+    // A bell made ready while another sound plays stays ready through the
+    // idle spell after it, until it rings, a stop, or its minute is past.
+    void aPreparedBellOutlastsTheSoundBeforeIt() {
+        Rig r;
+        const QString bell = r.app("/Melodiler/Melodi 5.wav");
+        r.ringExitBell();
+        r.playback.prepare(bell, 80);
+        r.player.finish(); // the announcement follows
+        r.player.finish();
+        QVERIFY(r.idle());
+        QCOMPARE(r.player.prepared, QStringList(2, bell + "@-200"));
+        r.playback.MPPlay(bell, QString(), 80, "Öğrenci giriş zili", false);
+        r.player.finish();
+        QCOMPARE(r.player.prepared.size(), 2); // rung: not made ready again
+
+        r.playback.prepare(bell, 80);
+        r.ringExitBell();
+        r.playback.cmdDurdur_Click();
+        r.ringExitBell();
+        r.player.finish();
+        r.player.finish();
+        QCOMPARE(r.player.prepared.size(), 3);
+
+        r.playback.prepare(bell, 80);
+        r.ringExitBell();
+        r.clock.advanceMs(70000); // its minute went by unrung
+        r.player.finish();
+        r.player.finish();
+        QCOMPARE(r.player.prepared.size(), 4);
+    }
+
     void queuedFilesPlayAtTheirOwnVolume() {
         QCOMPARE(Playback::volumeIndexForQueued("/Anonslar/0.mp3"), std::optional<int>(4));
         QCOMPARE(Playback::volumeIndexForQueued("/Anonslar/1.mp3"), std::optional<int>(5));

@@ -1,8 +1,19 @@
 // The real GStreamer player, playing into a fakesink.
+#include "core/StoredValues.h"
+#include "core/VolumeCurve.h"
+#include "platform/Clock.h"
+#include "sound/Bells.h"
 #include "sound/GstPlayer.h"
+#include "sound/MasterLevel.h"
+#include "sound/Playback.h"
 #include "support/TestFolders.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -49,6 +60,41 @@ struct PeakProbe {
         gst_object_unref(out);
     }
 };
+
+// The session's, before a test's own folders replace it: the sound server's socket is there.
+const QByteArray kSessionRuntime = qgetenv("XDG_RUNTIME_DIR");
+
+bool soundServerRuns() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    return pactl.waitForFinished(5000) && pactl.exitCode() == 0;
+}
+
+// The level of this process's one stream on the sound server, in decibels
+// as the server shows them ("-3.85 dB"); empty while there is no stream. A
+// corked stream (pulsesink's probe for formats) plays nothing and is passed.
+QString streamLevel() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("-f"), QStringLiteral("json"),
+                                          QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.waitForFinished(5000);
+    const QByteArray out = pactl.readAllStandardOutput();
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    for (const QJsonValue& input : QJsonDocument::fromJson(out).array()) {
+        const QJsonObject stream = input.toObject();
+        if (stream[QLatin1String("properties")][QLatin1String("application.process.id")] != pid ||
+            stream[QLatin1String("corked")].toBool())
+            continue;
+        const QJsonObject volume = stream[QLatin1String("volume")].toObject();
+        if (!volume.isEmpty())
+            return volume.begin()->toObject()[QLatin1String("db")].toString();
+    }
+    return {};
+}
+
+QString levelOf(double volume) {
+    return QString::asprintf("%.2f dB", *playerLevelFor(volume) / 100.0);
+}
 
 const QString kFastSink =
     QStringLiteral("audioconvert ! audio/x-raw,format=S16LE ! fakesink name=out sync=false");
@@ -164,17 +210,125 @@ private slots:
         QVERIFY(finished.last().first().toBool());
     }
 
-    // Made ahead for a bell, the pipeline is let go once the bell has played.
-    void pipelineMadeAheadAndLetGoAfterTheBell() {
+    // wav, mp3 and MIDI go through the standard plugins' decoders, also where
+    // libav is installed beside them (its libraries would stay mapped).
+    void ownDecodersPlugged_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("decoder");
+        QTest::newRow("wav") << kSounds + "/Melodiler/Melodi 4.wav" << QString();
+        QTest::newRow("mp3") << kSounds + "/Anonslar/2.mp3"
+                             << "mpg123audiodec";
+        QTest::newRow("midi") << kSounds + "/Müzik/Küçük Yıldız.mid"
+                              << "fluiddec";
+    }
+    void ownDecodersPlugged() {
+        QFETCH(QString, file);
+        QFETCH(QString, decoder);
+        GstPlayer player(kFastSink);
+        QStringList plugged;
+        g_signal_connect(player.pipeline(), "deep-element-added",
+                         G_CALLBACK(+[](GstBin*, GstBin*, GstElement* element, QStringList* names) {
+                             if (GstElementFactory* factory = gst_element_get_factory(element))
+                                 *names << QString::fromUtf8(GST_OBJECT_NAME(factory));
+                         }),
+                         &plugged);
+        QSignalSpy finished(&player, &Player::finished);
+        player.open(file);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QVERIFY(finished.first().first().toBool());
+        QCOMPARE(plugged.filter(QRegularExpression("^(mpg123|fluid|avdec_)")),
+                 decoder.isEmpty() ? QStringList() : QStringList{decoder});
+    }
+
+    // Each sound reaches the sound server at its own level, whatever played
+    // before it: the level set while the old stream still played belongs to
+    // the new one too.
+    void eachSoundAtItsOwnLevelOnTheServer() {
+        qputenv("XDG_RUNTIME_DIR", kSessionRuntime);
+        if (!soundServerRuns()) {
+            if (qEnvironmentVariableIsSet("VELMAR_TEST_SERVICES"))
+                QFAIL("the test services should have started a sound server");
+            QSKIP("no sound server");
+        }
+        GstPlayer player; // the desktop's own sink
+        MasterLevel master;
+        SystemClock clock;
+        StoredValues values;
+        values.Zil.fill(QStringLiteral("Melodi 1.wav"));
+        values.Anons.fill(QStringLiteral("1"));
+        // Neighbours in the sequence below differ in level.
+        values.Sesx = {90, 90, 90, 100, 80, 80, 80, 65, 65, 65};
+        Playback playback(player, master, values, clock);
+        playback.setAppPath(kSounds);
+        const QString bell = levelOf(65);
+        const auto ring = [&] {
+            bells::ring(playback, values, kSounds, 0, values.Zil[0], QStringLiteral("zil"), true);
+        };
+
+        ring(); // after silence
+        QTRY_COMPARE(streamLevel(), bell);
+        QVERIFY(playback.RandomPlayMusic());
+        QTRY_COMPARE(streamLevel(), levelOf(100));
+        ring(); // replaces a song
+        QTRY_COMPARE(streamLevel(), bell);
+        ceremonies::play(playback, values, kSounds, 0);
+        QTRY_COMPARE(streamLevel(), levelOf(90));
+        playback.prepare(kSounds + Playback::kMelodiler + values.Zil[0], values.Sesx[7]);
+        ring(); // made ready while the anthem played, replaces it
+        QTRY_COMPARE(streamLevel(), bell);
+        playback.cmdDurdur_Click();
+        QTRY_COMPARE(streamLevel(), QString());
+        ring(); // after a stopped bell
+        QTRY_COMPARE(streamLevel(), bell);
+        playback.MPPlay(kSounds + "/Anonslar/0.mp3", QString(), values.Sesx[4],
+                        QStringLiteral("anons"), false);
+        QTRY_COMPARE(streamLevel(), levelOf(80));
+        ring(); // replaces an announcement
+        QTRY_COMPARE(streamLevel(), bell);
+        playback.cmdDurdur_Click();
+    }
+
+    // A file made ready ahead is the one that starts at its open(); any other
+    // file plays as usual; a stop or an unload lets go of it; a broken one
+    // fails at its open() as any broken file does.
+    void preparedFileStartsAsMadeReady() {
+        TestFolders folders;
+        const QString bell = kSounds + "/Melodiler/Melodi 4.wav";
         GstPlayer player(kFastSink);
         QSignalSpy finished(&player, &Player::finished);
         QVERIFY(!player.holdsPipeline());
-        player.prepare();
+        player.prepare(bell, -300);
         QVERIFY(player.holdsPipeline());
-        player.open(kSounds + "/Melodiler/Melodi 4.wav"); // the bell
+        GstElement* readySink = player.audioSink();
+        QTest::qWait(300);
+        QCOMPARE(finished.size(), 0); // nothing plays before its open()
+        player.open(bell);
+        QCOMPARE(player.audioSink(), readySink);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QVERIFY(finished.last().first().toBool());
+
+        player.prepare(bell, 0);
+        player.open(kSounds + "/Anonslar/2.mp3");
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
+        QVERIFY(finished.last().first().toBool());
         player.unload();
         QVERIFY(!player.holdsPipeline());
+        player.prepare(bell, 0);
+        player.stop();
+        QVERIFY(!player.holdsPipeline());
+
+        const QString broken = folders.root() + "/Bozuk.wav";
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(20000, '\x5a'));
+        file.close();
+        player.prepare(broken, 0);
+        QTest::qWait(300);
+        player.open(broken);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 3, 5000);
+        QVERIFY(!finished.last().first().toBool());
+        QTest::qWait(200);
+        QCOMPARE(finished.size(), 3);
     }
 };
 

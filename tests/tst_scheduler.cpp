@@ -200,22 +200,30 @@ private slots:
         QVERIFY(log.filter(QStringLiteral("çalmadı")).isEmpty());
     }
 
-    void thePlayerIsMadeReadyInTheMinuteBeforeABell() {
+    // The melody heard next minute, at its level: of cells sharing the
+    // minute, the last one.
+    void theNextMelodyIsMadeReadyInTheMinuteBeforeIt() {
         SchedulerRig r;
         SettingsStore store;
         Holidays holidays(store);
         DayPlan plan(store, holidays);
         r.scheduler.setPlan(&plan);
+        r.values.Zil[0] = QStringLiteral("Melodi 4.wav");
+        r.values.timex[0] = QStringLiteral("09:10"); // a student bell before the exit bell
         r.passAt("09:08:00.000");
-        QCOMPARE(r.player.prepared, 0);
-        r.passAt("09:09:00.000"); // the exit bell at 09:10
-        QCOMPARE(r.player.prepared, 1);
+        QVERIFY(r.player.prepared.isEmpty());
+        r.passAt("09:09:00.000");
+        QCOMPARE(r.player.prepared.size(), 1);
         QVERIFY(r.player.opened().isEmpty());
+        r.passAt("09:10:00.000");
+        QCOMPARE(r.player.prepared.first(),
+                 r.player.opened().last() + "@" + QString::number(r.player.level));
+        QVERIFY(r.player.prepared.first().contains(QLatin1String("Melodi 1.wav")));
         const QDate friday(2026, 12, 11);
         holidays.mark(friday, friday);
         r.clock.set(at("09:09:00.000", friday));
         r.scheduler.pass();
-        QCOMPARE(r.player.prepared, 1);
+        QCOMPARE(r.player.prepared.size(), 1);
     }
 
     void aClockHoursFastCorrectedRingsEveryTrueBellOnce() {

@@ -120,6 +120,7 @@ public:
         // What the fakes remember is not the program's memory.
         if (fakes.player.calls.size() > 64) {
             fakes.player.calls.clear();
+            fakes.player.prepared.clear();
             fakes.tray.calls.clear();
             fakes.inhibitor.changes.clear();
             fakes.mixer.sets.clear();

@@ -83,8 +83,8 @@ QDateTime BellScheduler::pass() {
 // Made ready a minute ahead, the first bell after a quiet spell starts as
 // soon as any other.
 void BellScheduler::prepareFor(qint64 minute) {
-    if (!cellsAt(minute).isEmpty())
-        playback_.prepare();
+    if (const QList<int> cells = cellsAt(minute); !cells.isEmpty())
+        prepareMelodyOf(cells.last()); // of cells sharing a minute the last one is heard
 }
 
 QList<int> BellScheduler::cellsAt(qint64 minute) const {
@@ -121,6 +121,12 @@ void BellScheduler::logMissed(qint64 firstMinute, qint64 lastMinute) const {
                 QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
                     .arg(bells::scheduledText(timetable::kindOf(cell)), hhmmOf(m)));
     }
+}
+
+void BellScheduler::prepareMelodyOf(int cell) {
+    const int kind = timetable::kindOf(cell);
+    playback_.prepare(appPath_ + Playback::kMelodiler + values_.Zil[kind],
+                      values_.Sesx.at(7 + kind));
 }
 
 void BellScheduler::ring(int cell) {

@@ -48,7 +48,9 @@ private:
     bool quietDay(const QDate& date);
     // The cells that ring at this minute, in index order.
     QList<int> cellsAt(qint64 minute) const;
+    // Makes the melody heard at `minute` ready to start at once.
     void prepareFor(qint64 minute);
+    void prepareMelodyOf(int cell);
 
     const StoredValues& values_;
     Playback& playback_;

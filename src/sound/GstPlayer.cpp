@@ -30,6 +30,20 @@ void holdInstPatchOpen() {
     });
 }
 
+// A desktop often carries libav too, whose mp3 decoder ranks level with
+// mpg123's and wins by its name; once plugged, libavcodec and its kin (about
+// 30 MB) stay mapped for the rest of the run. The decoders this program needs
+// for wav, mp3 and MIDI come from the standard plugins and are put first.
+void preferOwnDecoders() {
+    for (const char* name : {"mpg123audiodec", "fluiddec"}) {
+        GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name);
+        if (!feature)
+            continue;
+        gst_plugin_feature_set_rank(feature, GST_RANK_PRIMARY + 1);
+        gst_object_unref(feature);
+    }
+}
+
 void pinSoundFont(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
     if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") != 0)
@@ -55,23 +69,26 @@ QString GstPlayer::soundFontPath() {
 }
 
 GstPlayer::GstPlayer(const QString& audioSink, QObject* parent)
-    : Player(parent), sinkDescription_(audioSink) {}
-
-GstPlayer::~GstPlayer() {
-    dropPipeline();
+    : Player(parent), sinkDescription_(audioSink) {
+    preparedExpiry_.setSingleShot(true);
+    preparedExpiry_.setInterval(kPreparedKeptMs);
+    connect(&preparedExpiry_, &QTimer::timeout, this, &GstPlayer::dropPrepared);
 }
 
-// GStreamer and the pipeline come with the first sound and go when the
-// player is idle: a program hidden in the tray between bells holds neither.
-bool GstPlayer::ensurePipeline() {
-    if (playbin_)
-        return true;
+GstPlayer::~GstPlayer() {
+    dropPrepared();
+    dropPipeline(playbin_);
+}
+
+GstElement* GstPlayer::makePipeline() {
     if (!gst_is_initialized())
         gst_init(nullptr, nullptr);
-    playbin_ = gst_element_factory_make("playbin", "MP");
-    if (!playbin_)
-        return false; // no GStreamer base plugins: every file fails like a broken one
-    g_object_set(playbin_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
+    static std::once_flag ranked;
+    std::call_once(ranked, preferOwnDecoders);
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin)
+        return nullptr; // no GStreamer base plugins: every file fails like a broken one
+    g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
     // The sink carries its own volume element. Otherwise playbin makes a new
     // one for every sound when the sink has no volume (alsasink, fakesink),
     // and GStreamer 1.22.0 never frees it.
@@ -91,33 +108,56 @@ bool GstPlayer::ensurePipeline() {
         gst_object_unref(output);
     }
     if (sink)
-        g_object_set(playbin_, "audio-sink", sink, nullptr);
+        g_object_set(playbin, "audio-sink", sink, nullptr);
     if (error)
         g_error_free(error);
-    g_signal_connect(playbin_, "element-setup", G_CALLBACK(pinSoundFont), nullptr);
-    GstBus* bus = gst_element_get_bus(playbin_);
+    g_signal_connect(playbin, "element-setup", G_CALLBACK(pinSoundFont), nullptr);
+    GstBus* bus = gst_element_get_bus(playbin);
     gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage),
                              this, nullptr);
     gst_object_unref(bus);
-    setVolume(volume_);
+    return playbin;
+}
+
+// GStreamer and the pipeline come with the first sound and go when the
+// player is idle: a program hidden in the tray between bells holds neither.
+bool GstPlayer::ensurePipeline() {
+    if (playbin_)
+        return true;
+    playbin_ = makePipeline();
+    if (!playbin_)
+        return false;
+    GstBus* bus = gst_element_get_bus(playbin_);
+    activeBus_ = bus;
+    gst_object_unref(bus);
+    applyVolume(playbin_, volume_);
     return true;
 }
 
-void GstPlayer::dropPipeline() {
-    if (!playbin_)
+void GstPlayer::dropPipeline(GstElement*& pipeline) {
+    if (!pipeline)
         return;
-    gst_element_set_state(playbin_, GST_STATE_NULL);
-    GstBus* bus = gst_element_get_bus(playbin_);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(pipeline);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
-    gst_object_unref(playbin_);
-    playbin_ = nullptr;
+    gst_object_unref(pipeline);
+    pipeline = nullptr;
+}
+
+void GstPlayer::dropPrepared() {
+    preparedExpiry_.stop();
+    preparedPath_.clear();
+    dropPipeline(prepared_);
 }
 
 GstElement* GstPlayer::audioSink() {
+    GstElement* pipeline = prepared_;
+    if (!pipeline && ensurePipeline())
+        pipeline = playbin_;
     GstElement* sink = nullptr;
-    if (ensurePipeline())
-        g_object_get(playbin_, "audio-sink", &sink, nullptr);
+    if (pipeline)
+        g_object_get(pipeline, "audio-sink", &sink, nullptr);
     if (sink)
         gst_object_unref(sink); // playbin keeps its own reference
     return sink;
@@ -128,10 +168,11 @@ void GstPlayer::setOutput(const QString& name) {
     if (name == output_)
         return;
     output_ = name;
+    dropPrepared(); // made for the old output
     if (!playbin_)
         return;
     halt();
-    dropPipeline();
+    dropPipeline(playbin_);
 }
 
 void GstPlayer::halt() {
@@ -142,9 +183,67 @@ void GstPlayer::halt() {
     ++generation_;
 }
 
+void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
+    const QFileInfo info(path);
+    if (prepared_ && preparedPath_ == info.absoluteFilePath()) {
+        applyVolume(prepared_, hundredthsOfDb);
+        preparedExpiry_.start();
+        return;
+    }
+    dropPrepared();
+    if (!info.isFile() || !info.isReadable())
+        return; // its open() reports it
+    prepared_ = makePipeline();
+    if (!prepared_)
+        return;
+    preparedFailed_ = false;
+    preparedPath_ = info.absoluteFilePath();
+    gchar* uri = gst_filename_to_uri(QFile::encodeName(preparedPath_).constData(), nullptr);
+    g_object_set(prepared_, "uri", uri, nullptr);
+    g_free(uri);
+    // Set before the sink is made: its stream is opened at this level.
+    applyVolume(prepared_, hundredthsOfDb);
+    // Ready, not rolled: the sink is made and connected to the sound server,
+    // but a stream held paused for a while starts with as long a silence on
+    // PulseAudio and PipeWire alike (seen on their null sinks).
+    if (gst_element_set_state(prepared_, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+        dropPrepared();
+        return;
+    }
+    preparedExpiry_.start();
+}
+
+// The prepared pipeline becomes the one in use, and only its playback starts.
+bool GstPlayer::startPrepared(const QString& path) {
+    if (!prepared_ || preparedPath_ != QFileInfo(path).absoluteFilePath())
+        return false;
+    if (preparedFailed_ || !QFileInfo(path).isFile()) {
+        dropPrepared(); // opened anew, it fails as any broken file does
+        return false;
+    }
+    GstElement* spent = playbin_;
+    playbin_ = prepared_;
+    prepared_ = nullptr;
+    preparedPath_.clear();
+    preparedExpiry_.stop();
+    GstBus* bus = gst_element_get_bus(playbin_);
+    activeBus_ = bus;
+    gst_object_unref(bus);
+    applyVolume(playbin_, volume_);
+    if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        finishLater(false);
+    dropPipeline(spent); // already stopped by halt()
+    return true;
+}
+
 void GstPlayer::open(const QString& path) {
     halt();
     playing_ = true;
+    if (startPrepared(path))
+        return;
+    // The sink in use carries the level, and the sink is made anew for each
+    // stream: a level set while the old one played went to the old sink.
+    setVolume(volume_);
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || !ensurePipeline()) {
         finishLater(false);
@@ -175,28 +274,43 @@ void GstPlayer::finishLater(bool ok) {
 
 void GstPlayer::stop() {
     halt();
+    dropPrepared();
 }
 
 void GstPlayer::unload() {
     halt();
-    dropPipeline();
+    dropPipeline(playbin_);
+    dropPrepared();
 }
 
 void GstPlayer::setVolume(long hundredthsOfDb) {
     volume_ = hundredthsOfDb;
-    if (playbin_)
-        g_object_set(playbin_, "volume", std::pow(10.0, hundredthsOfDb / 2000.0), nullptr);
+    applyVolume(playbin_, hundredthsOfDb);
+}
+
+void GstPlayer::applyVolume(GstElement* pipeline, long hundredthsOfDb) {
+    if (pipeline)
+        g_object_set(pipeline, "volume", std::pow(10.0, hundredthsOfDb / 2000.0), nullptr);
 }
 
 // Runs on whichever thread posted the message. Every message is dropped
 // here, and a dropped message is the handler's to free.
-int GstPlayer::onBusMessage(GstBus*, GstMessage* message, void* self) {
+int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
+    auto* player = static_cast<GstPlayer*>(self);
+    if (bus != player->activeBus_) {
+        // Not the pipeline in use: an error marks one made ready as broken,
+        // to be opened anew when due.
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+            player->preparedFailed_ = true;
+        gst_message_unref(message);
+        return GST_BUS_DROP;
+    }
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS: // posted by playbin once every sink is done
-        static_cast<GstPlayer*>(self)->finishLater(true);
+        player->finishLater(true);
         break;
     case GST_MESSAGE_ERROR: // from any element: not a file we can play
-        static_cast<GstPlayer*>(self)->finishLater(false);
+        player->finishLater(false);
         break;
     default:
         break;

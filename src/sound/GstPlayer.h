@@ -3,6 +3,7 @@
 #include "sound/Player.h"
 
 #include <QByteArray>
+#include <QTimer>
 
 #include <atomic>
 
@@ -25,26 +26,43 @@ public:
     void open(const QString& path) override;
     void stop() override;
     void unload() override;
-    void prepare() override { ensurePipeline(); }
+    void prepare(const QString& path, long hundredthsOfDb) override;
     void setOutput(const QString& name) override;
     void setVolume(long hundredthsOfDb) override;
     long volume() const override { return volume_; }
 
-    // For benchmarks and tests that watch the sink (it is made if need be).
+    // For benchmarks and tests that watch the sink: that of the pipeline the
+    // next open() of a prepared file starts, else that of the one in use
+    // (made if need be).
     GstElement* audioSink();
+    GstElement* pipeline() { return ensurePipeline() ? playbin_ : nullptr; }
     static QString soundFontPath();
-    bool holdsPipeline() const { return playbin_ != nullptr; }
+    bool holdsPipeline() const { return playbin_ != nullptr || prepared_ != nullptr; }
+    // How long a prepared file is kept for an open() of it.
+    static constexpr int kPreparedKeptMs = 75000;
 
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);
     void halt();
+    GstElement* makePipeline();
     bool ensurePipeline();
-    void dropPipeline();
+    void dropPipeline(GstElement*& pipeline);
+    void dropPrepared();
+    void applyVolume(GstElement* pipeline, long hundredthsOfDb);
+    bool startPrepared(const QString& path);
     void finishLater(bool ok);
 
     QString sinkDescription_;
     QString output_; // the sound server's output, empty for the default
     GstElement* playbin_ = nullptr;
+    // A file made ready and waiting for its open(); its bus reports nothing
+    // until then, but for a failure.
+    GstElement* prepared_ = nullptr;
+    QString preparedPath_;
+    std::atomic<bool> preparedFailed_{false};
+    QTimer preparedExpiry_;
+    // The bus of playbin_, the one whose end and errors count.
+    std::atomic<GstBus*> activeBus_{nullptr};
     // Counts opened files; a report from an earlier one is dropped. Read on
     // GStreamer's threads, so atomic.
     std::atomic<quint64> generation_{0};

@@ -76,6 +76,8 @@ void Playback::MPPlay(const QString& filename, const QString& nextSong, double v
     if (!music)
         songFailures_ = 0; // a bell starts a new break
     current_ = filename;
+    if (filename == preparedFile_)
+        preparedFile_.clear();
     eventlog::info(QStringLiteral("Çalıyor: %1 (%2)").arg(info, QFileInfo(filename).fileName()));
     player_.open(filename);
     setInfo(info);
@@ -137,14 +139,20 @@ bool Playback::playRandomSong() {
     return true;
 }
 
-void Playback::prepare() {
-    player_.prepare();
+void Playback::prepare(const QString& filename, double vol) {
+    // A minute ahead, and a little more for a late pass.
+    static constexpr int kDueWithinSecs = 65;
+    preparedFile_ = filename;
+    preparedVol_ = vol;
+    preparedUntil_ = clock_.now().addSecs(kDueWithinSecs);
+    player_.prepare(filename, playerLevelFor(vol).value_or(player_.volume()));
 }
 
 void Playback::cmdDurdur_Click() {
     if (playing())
         eventlog::info(QStringLiteral("Durduruldu: %1").arg(info_));
     nextSong_.clear();
+    preparedFile_.clear();
     player_.stop();
     player_.unload();
     setInfo(QString());
@@ -155,6 +163,9 @@ void Playback::cmdDurdur_Click() {
 
 void Playback::goIdle() {
     player_.unload();
+    // A bell made ready while the last sound played is due still.
+    if (!preparedFile_.isEmpty() && clock_.now() < preparedUntil_)
+        player_.prepare(preparedFile_, playerLevelFor(preparedVol_).value_or(player_.volume()));
     setInfo(QString());
     setStopEnabled(false);
     master_.mute();

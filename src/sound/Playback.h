@@ -45,8 +45,10 @@ public:
                 bool music);
     void MPSetVolume(double vol);
     void cmdDurdur_Click();
-    // A bell is due in the coming minute.
-    void prepare();
+    // `filename` is due in the coming minute at `vol`, as MPPlay will be
+    // called: the player makes it ready. Kept for that MPPlay until a
+    // stop, also across the idle spell after another sound.
+    void prepare(const QString& filename, double vol);
     // Picks a random song of the music folder and plays it, starting the
     // count of failed songs afresh; false when the folder holds none.
     bool RandomPlayMusic();
@@ -90,4 +92,8 @@ private:
     bool playingSong_ = false; // a break song, not a bell or what is queued behind it
     QDateTime songStarted_;
     int songFailures_ = 0;
+    // What prepare() was last asked for, while still due.
+    QString preparedFile_;
+    double preparedVol_ = 0;
+    QDateTime preparedUntil_;
 };

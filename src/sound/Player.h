@@ -17,9 +17,15 @@ public:
     virtual void stop() = 0;
     // Lets go of the file; nothing is held open while idle.
     virtual void unload() = 0;
-    // A sound is due soon: the slow part of a first start (the media
-    // framework, the pipeline) is done now. Nothing is opened or played.
-    virtual void prepare() {}
+    // `path` is due soon at this level: it is made ready now (the pipeline
+    // for it made and connected to the output), so that an open() of the
+    // same path only starts it. Nothing is played, and nothing finishes;
+    // opening another path plays that one as usual. Let go by stop(),
+    // unload(), or after a minute and a bit unused.
+    virtual void prepare(const QString& path, long hundredthsOfDb) {
+        Q_UNUSED(path);
+        Q_UNUSED(hundredthsOfDb);
+    }
     // The sound server's output to play into, by name; empty for the
     // desktop's default. A change stops whatever plays.
     virtual void setOutput(const QString& name) { (void)name; }

@@ -25,6 +25,7 @@ public:
     }
     void stop() override { real_.stop(); }
     void unload() override { real_.unload(); }
+    void prepare(const QString& path, long level) override { real_.prepare(path, level); }
     void setVolume(long level) override { real_.setVolume(level); }
     long volume() const override { return real_.volume(); }
 

@@ -10,7 +10,7 @@ public:
     QStringList calls; // "open:<path>", "stop", "unload"
     QString current;   // the file now open, empty when none
     long level = 0;
-    int prepared = 0; // prepare() calls, kept apart from the calls above
+    QStringList prepared; // "<path>@<level>" per prepare(), kept apart from the calls above
 
     void open(const QString& path) override {
         calls << QStringLiteral("open:") + path;
@@ -24,7 +24,9 @@ public:
         calls << QStringLiteral("unload");
         current.clear();
     }
-    void prepare() override { ++prepared; }
+    void prepare(const QString& path, long hundredthsOfDb) override {
+        prepared << path + QLatin1Char('@') + QString::number(hundredthsOfDb);
+    }
     QString output; // the sound server's output it plays into
     void setOutput(const QString& name) override { output = name; }
     void setVolume(long hundredthsOfDb) override { level = hundredthsOfDb; }
