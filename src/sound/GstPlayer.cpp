@@ -44,15 +44,86 @@ void preferOwnDecoders() {
     }
 }
 
-void pinSoundFont(GstElement*, GstElement* element, gpointer) {
+// Set on a pipeline whose sink plays what it holds as soon as it runs.
+constexpr char kUnsynced[] = "velmar-unsynced";
+// Set on it too: how long that sink's ring still plays after its last buffer.
+constexpr char kTailMs[] = "velmar-tail-ms";
+// The level a pipeline's sound is to play at, in hundredths of a dB, kept
+// above zero (a stored 0 reads as none).
+constexpr char kLevel[] = "velmar-level";
+constexpr int kLevelBase = 1 << 24;
+
+bool hasProperty(GstElement* element, const char* name) {
+    return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
+}
+
+bool madeBy(GstElement* element, const char* factoryName) {
     GstElementFactory* factory = gst_element_get_factory(element);
-    if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") != 0)
+    return factory && g_strcmp0(GST_OBJECT_NAME(factory), factoryName) == 0;
+}
+
+double linearOf(long hundredthsOfDb) {
+    return std::pow(10.0, hundredthsOfDb / 2000.0);
+}
+
+GstElement* pipelineOf(GstObject* element) {
+    auto* top = static_cast<GstObject*>(gst_object_ref(element));
+    while (GstObject* parent = gst_object_get_parent(top)) {
+        gst_object_unref(top);
+        top = parent;
+    }
+    return GST_ELEMENT(top); // the caller's reference
+}
+
+// PipeWire's sound server (Debian 12's 0.3.65) opens a stream at full level
+// whatever level the stream asks for, and its session manager may then give
+// it the level of the program's previous stream. Once the stream is there,
+// prerolled and not yet playing, its level is set again.
+void reassertLevel(GstMessage* message) {
+    GstState from = GST_STATE_NULL;
+    GstState to = GST_STATE_NULL;
+    gst_message_parse_state_changed(message, &from, &to, nullptr);
+    GstElement* sink = GST_ELEMENT(GST_MESSAGE_SRC(message));
+    if (from != GST_STATE_READY || to != GST_STATE_PAUSED || !madeBy(sink, "pulsesink"))
         return;
-    holdInstPatchOpen();
-    // Otherwise fluiddec may load a 140 MB SoundFont for every MIDI play.
-    const QString font = GstPlayer::soundFontPath();
-    if (!font.isEmpty())
-        g_object_set(element, "soundfont", QFile::encodeName(font).constData(), nullptr);
+    GstElement* pipeline = pipelineOf(GST_OBJECT(sink));
+    if (gpointer level = g_object_get_data(G_OBJECT(pipeline), kLevel))
+        g_object_set(sink, "volume", linearOf(GPOINTER_TO_INT(level) - kLevelBase), nullptr);
+    gst_object_unref(pipeline);
+}
+
+void setUpElement(GstElement* playbin, GstElement* element, gpointer) {
+    if (madeBy(element, "fluiddec")) {
+        holdInstPatchOpen();
+        // Otherwise fluiddec may load a 140 MB SoundFont for every MIDI play.
+        const QString font = GstPlayer::soundFontPath();
+        if (!font.isEmpty())
+            g_object_set(element, "soundfont", QFile::encodeName(font).constData(), nullptr);
+    }
+    if (madeBy(element, "pulsesink")) {
+        // The sound server remembers the program's last stream level, and
+        // PipeWire's session manager gives it to every new stream instead of
+        // the level the stream asks for: a bell after music would start at the
+        // music's level. Each sound sets its own, so nothing is restored.
+        GstStructure* props =
+            gst_structure_new("props", "state.restore-props", G_TYPE_STRING, "false", nullptr);
+        g_object_set(element, "stream-properties", props, nullptr);
+        gst_structure_free(props);
+    }
+    if (g_object_get_data(G_OBJECT(playbin), kUnsynced) &&
+        GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK) && hasProperty(element, "sync")) {
+        // A synchronized sink held prerolled starts its stream with as long a
+        // silence as it was held (PulseAudio and PipeWire alike); one that
+        // does not synchronize writes its first buffer at once, and the
+        // server paces the rest.
+        g_object_set(element, "sync", FALSE, nullptr);
+        if (hasProperty(element, "buffer-time")) {
+            gint64 bufferUs = 0;
+            g_object_get(element, "buffer-time", &bufferUs, nullptr);
+            g_object_set_data(G_OBJECT(playbin), kTailMs,
+                              GINT_TO_POINTER(static_cast<int>(bufferUs / 1000)));
+        }
+    }
 }
 } // namespace
 
@@ -80,7 +151,7 @@ GstPlayer::~GstPlayer() {
     dropPipeline(playbin_);
 }
 
-GstElement* GstPlayer::makePipeline() {
+GstElement* GstPlayer::makePipeline(bool unsynced) {
     if (!gst_is_initialized())
         gst_init(nullptr, nullptr);
     static std::once_flag ranked;
@@ -89,6 +160,8 @@ GstElement* GstPlayer::makePipeline() {
     if (!playbin)
         return nullptr; // no GStreamer base plugins: every file fails like a broken one
     g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
+    if (unsynced)
+        g_object_set_data(G_OBJECT(playbin), kUnsynced, GINT_TO_POINTER(1));
     // The sink carries its own volume element. Otherwise playbin makes a new
     // one for every sound when the sink has no volume (alsasink, fakesink),
     // and GStreamer 1.22.0 never frees it.
@@ -111,7 +184,7 @@ GstElement* GstPlayer::makePipeline() {
         g_object_set(playbin, "audio-sink", sink, nullptr);
     if (error)
         g_error_free(error);
-    g_signal_connect(playbin, "element-setup", G_CALLBACK(pinSoundFont), nullptr);
+    g_signal_connect(playbin, "element-setup", G_CALLBACK(setUpElement), nullptr);
     GstBus* bus = gst_element_get_bus(playbin);
     gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage),
                              this, nullptr);
@@ -193,7 +266,7 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     dropPrepared();
     if (!info.isFile() || !info.isReadable())
         return; // its open() reports it
-    prepared_ = makePipeline();
+    prepared_ = makePipeline(true);
     if (!prepared_)
         return;
     preparedFailed_ = false;
@@ -203,10 +276,10 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     g_free(uri);
     // Set before the sink is made: its stream is opened at this level.
     applyVolume(prepared_, hundredthsOfDb);
-    // Ready, not rolled: the sink is made and connected to the sound server,
-    // but a stream held paused for a while starts with as long a silence on
-    // PulseAudio and PipeWire alike (seen on their null sinks).
-    if (gst_element_set_state(prepared_, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+    // Prerolled: the file is open, its first buffer decoded and the stream on
+    // the sound server, corked; at the bell only the cork comes off. Reached
+    // on GStreamer's threads, so the pass that asks for it is not held up.
+    if (gst_element_set_state(prepared_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         dropPrepared();
         return;
     }
@@ -230,6 +303,7 @@ bool GstPlayer::startPrepared(const QString& path) {
     activeBus_ = bus;
     gst_object_unref(bus);
     applyVolume(playbin_, volume_);
+    tailMs_ = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(playbin_), kTailMs));
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         finishLater(false);
     dropPipeline(spent); // already stopped by halt()
@@ -244,6 +318,7 @@ void GstPlayer::open(const QString& path) {
     // The sink in use carries the level, and the sink is made anew for each
     // stream: a level set while the old one played went to the old sink.
     setVolume(volume_);
+    tailMs_ = 0;
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || !ensurePipeline()) {
         finishLater(false);
@@ -259,15 +334,17 @@ void GstPlayer::open(const QString& path) {
 
 // Reported from the event loop, never from inside open(), and only for the
 // file that is still playing. Safe from any thread.
-void GstPlayer::finishLater(bool ok) {
+void GstPlayer::finishLater(bool ok, int afterMs) {
     const quint64 generation = generation_;
     QMetaObject::invokeMethod(
         this,
-        [this, generation, ok] {
-            if (generation != generation_ || !playing_)
-                return;
-            halt();
-            emit finished(ok);
+        [this, generation, ok, afterMs] {
+            QTimer::singleShot(afterMs, this, [this, generation, ok] {
+                if (generation != generation_ || !playing_)
+                    return;
+                halt();
+                emit finished(ok);
+            });
         },
         Qt::QueuedConnection);
 }
@@ -289,14 +366,19 @@ void GstPlayer::setVolume(long hundredthsOfDb) {
 }
 
 void GstPlayer::applyVolume(GstElement* pipeline, long hundredthsOfDb) {
-    if (pipeline)
-        g_object_set(pipeline, "volume", std::pow(10.0, hundredthsOfDb / 2000.0), nullptr);
+    if (!pipeline)
+        return;
+    g_object_set_data(G_OBJECT(pipeline), kLevel,
+                      GINT_TO_POINTER(static_cast<int>(hundredthsOfDb) + kLevelBase));
+    g_object_set(pipeline, "volume", linearOf(hundredthsOfDb), nullptr);
 }
 
 // Runs on whichever thread posted the message. Every message is dropped
 // here, and a dropped message is the handler's to free.
 int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     auto* player = static_cast<GstPlayer*>(self);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED)
+        reassertLevel(message);
     if (bus != player->activeBus_) {
         // Not the pipeline in use: an error marks one made ready as broken,
         // to be opened anew when due.
@@ -307,7 +389,9 @@ int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     }
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS: // posted by playbin once every sink is done
-        player->finishLater(true);
+        // An unsynchronized sink is done when its last buffer is in its ring,
+        // which still plays for a while: stopping now would cut the tail.
+        player->finishLater(true, player->tailMs_);
         break;
     case GST_MESSAGE_ERROR: // from any element: not a file we can play
         player->finishLater(false);

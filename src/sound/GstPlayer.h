@@ -44,13 +44,13 @@ public:
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);
     void halt();
-    GstElement* makePipeline();
+    GstElement* makePipeline(bool unsynced = false);
     bool ensurePipeline();
     void dropPipeline(GstElement*& pipeline);
     void dropPrepared();
     void applyVolume(GstElement* pipeline, long hundredthsOfDb);
     bool startPrepared(const QString& path);
-    void finishLater(bool ok);
+    void finishLater(bool ok, int afterMs = 0);
 
     QString sinkDescription_;
     QString output_; // the sound server's output, empty for the default
@@ -68,4 +68,6 @@ private:
     std::atomic<quint64> generation_{0};
     bool playing_ = false;
     long volume_ = 0;
+    // How long the sound in use still plays after its end is reported.
+    std::atomic<int> tailMs_{0};
 };
