@@ -21,9 +21,58 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
+
+namespace {
+// The first loud sample the sound server plays after arm(), read from its
+// default sink's monitor: what the loudspeakers get, the server's own
+// latency and the file's lead-in included.
+class MonitorProbe {
+public:
+    MonitorProbe() {
+        pipeline_ = gst_parse_launch("pulsesrc device=@DEFAULT_MONITOR@ latency-time=2000 "
+                                     "buffer-time=40000 ! audio/x-raw,format=S16LE ! "
+                                     "fakesink name=in sync=false",
+                                     nullptr);
+        GstElement* in = gst_bin_get_by_name(GST_BIN(pipeline_), "in");
+        GstPad* pad = gst_element_get_static_pad(in, "sink");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &MonitorProbe::onBuffer, this, nullptr);
+        gst_object_unref(pad);
+        gst_object_unref(in);
+        gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    }
+    ~MonitorProbe() {
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        gst_object_unref(pipeline_);
+    }
+    void arm() { loudMs_ = -1; }
+    qint64 wallMs() const { return loudMs_; }
+
+private:
+    static GstPadProbeReturn onBuffer(GstPad*, GstPadProbeInfo* info, gpointer self) {
+        auto* probe = static_cast<MonitorProbe*>(self);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        GstMapInfo map;
+        if (probe->loudMs_ >= 0 || !gst_buffer_map(buffer, &map, GST_MAP_READ))
+            return GST_PAD_PROBE_OK;
+        const auto* samples = reinterpret_cast<const qint16*>(map.data);
+        for (gsize i = 0; i < map.size / 2; ++i) {
+            if (std::abs(samples[i]) > 300) {
+                probe->loudMs_ = QDateTime::currentMSecsSinceEpoch();
+                break;
+            }
+        }
+        gst_buffer_unmap(buffer, &map);
+        return GST_PAD_PROBE_OK;
+    }
+    GstElement* pipeline_ = nullptr;
+    std::atomic<qint64> loudMs_{-1};
+};
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -33,6 +82,9 @@ int main(int argc, char* argv[]) {
     GstPlayer player(server ? QStringLiteral("pulsesink name=out")
                             : QStringLiteral("fakesink name=out sync=true"));
     FirstBufferProbe probe(player);
+    std::unique_ptr<MonitorProbe> monitor;
+    if (server)
+        monitor = std::make_unique<MonitorProbe>();
 
     SystemClock clock;
     StoredValues values;
@@ -52,18 +104,25 @@ int main(int argc, char* argv[]) {
     scheduler.setAppPath(QStringLiteral(VELMAR_SOUNDS));
 
     std::vector<qint64> lateness;
+    std::vector<qint64> audible;
     qint64 boundary = first.toMSecsSinceEpoch();
     MinuteTimer timer;
     QObject::connect(&timer, &MinuteTimer::timeout, [&] {
         // Armed before the pass of a bell's minute: on the pipeline made ready for it.
-        if (clock.now().toMSecsSinceEpoch() >= boundary - 5000)
+        if (clock.now().toMSecsSinceEpoch() >= boundary - 5000) {
             probe.arm();
-        timer.start(scheduler.pass(0));
+            if (monitor)
+                monitor->arm();
+        }
+        const QDateTime due = scheduler.pass();
+        timer.start(static_cast<int>(std::max<qint64>(0, clock.now().msecsTo(due))));
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (probe.wallMs() >= boundary) {
+        if (probe.wallMs() >= boundary && (!monitor || monitor->wallMs() >= boundary)) {
             lateness.push_back(probe.wallMs() - boundary);
+            if (monitor)
+                audible.push_back(monitor->wallMs() - boundary);
             boundary += 120000;
             if (static_cast<int>(lateness.size()) >= minutes)
                 app.quit();
@@ -95,5 +154,11 @@ int main(int argc, char* argv[]) {
     std::printf("bell-lateness-median-ms %lld\nbell-lateness-worst-ms %lld\n",
                 static_cast<long long>(sorted[sorted.size() / 2]),
                 static_cast<long long>(sorted.back()));
+    if (!audible.empty()) {
+        std::sort(audible.begin(), audible.end());
+        std::printf("bell-audible-median-ms %lld\nbell-audible-worst-ms %lld\n",
+                    static_cast<long long>(audible[audible.size() / 2]),
+                    static_cast<long long>(audible.back()));
+    }
     return 0;
 }

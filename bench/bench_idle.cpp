@@ -13,7 +13,7 @@
 namespace {
 struct Sample {
     long long switches = 0; // voluntary context switches of all threads: wake-ups
-    double cpuSeconds = 0;
+    double cpuSeconds = 0;  // from the scheduler's nanoseconds where it keeps them
 };
 
 Sample sample(qint64 pid) {
@@ -25,7 +25,16 @@ Sample sample(qint64 pid) {
         s.cpuSeconds = (f.value(11).toDouble() + f.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
     }
     const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    // /proc/PID/stat counts in clock ticks (10 ms): too coarse for an idle
+    // hour's few tens of milliseconds. The scheduler's own figure is in ns.
+    double scheduled = 0;
+    bool everyTask = true;
     for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+        if (schedstat.open(QIODevice::ReadOnly))
+            scheduled += schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+        else
+            everyTask = false;
         QFile status(tasks + QLatin1Char('/') + task + QStringLiteral("/status"));
         if (!status.open(QIODevice::ReadOnly))
             continue;
@@ -34,6 +43,8 @@ Sample sample(qint64 pid) {
                 s.switches += l.mid(24).trimmed().toLongLong();
         }
     }
+    if (everyTask && scheduled > 0)
+        s.cpuSeconds = scheduled;
     return s;
 }
 } // namespace
@@ -64,7 +75,7 @@ int main(int argc, char* argv[]) {
     program.waitForFinished();
     const double wakeups = double(end.switches - start.switches) / minutes;
     const double cpuPerHour = (end.cpuSeconds - start.cpuSeconds) * 60.0 / minutes;
-    std::printf("wake-ups per minute (all threads): %.1f\n", wakeups);
-    std::printf("CPU time per hour: %.2f s (aim well under 1 s)\n", cpuPerHour);
+    std::printf("wake-ups per minute (all threads): %.1f (aim at most 2)\n", wakeups);
+    std::printf("CPU time per hour: %.3f s (aim at most 0.1 s)\n", cpuPerHour);
     return 0;
 }

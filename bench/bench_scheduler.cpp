@@ -86,7 +86,8 @@ int main(int argc, char* argv[]) {
         const int intoMinute = now.second() * 1000 + now.msec();
         if (!lateness.empty() || intoMinute < 1000) // the start-up pass falls anywhere
             lateness.push_back(intoMinute > 30000 ? intoMinute - 60000 : intoMinute);
-        timer.start(scheduler.pass(0));
+        const QDateTime due = scheduler.pass();
+        timer.start(static_cast<int>(std::max<qint64>(0, clock.now().msecsTo(due))));
         if (static_cast<int>(lateness.size()) >= minutes)
             app.quit();
     });

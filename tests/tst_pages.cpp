@@ -241,6 +241,18 @@ private slots:
                  qPrintable(s.fakes.dialogs.messages.join('|')));
     }
 
+    // A typed time reaches the day's logic (the wake-up, the tray's tip)
+    // without waiting for the next minute's pass.
+    void typedTimeTakenUpAtOnce() {
+        Started s; // Monday 09:00, the clock standing still
+        QSignalSpy status(&s.form->schoolDay(), &SchoolDay::statusChanged);
+        QTRY_VERIFY(!status.isEmpty()); // the first pass, right after start-up
+        status.clear();
+        s.form->tabMain()->setCurrentIndex(1);
+        s.form->saatlerPage()->cell(2)->setText(QStringLiteral("09:05"));
+        QTRY_VERIFY(!status.isEmpty());
+    }
+
     void announcementSwitchGreysItsVolume() {
         Started s;
         s.form->tabMain()->setCurrentIndex(2);

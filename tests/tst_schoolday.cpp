@@ -83,6 +83,13 @@ private slots:
         QCOMPARE(r.wake.calls.size(), 2);
         r.day->resumed(); // after a wake the system's timer has gone: set again
         QCOMPARE(r.wake.calls.size(), 3);
+        // Typed digit by digit: one wake-up, once the typing pauses.
+        for (const char* typed : {"06:50", "06:30", "06:35"}) {
+            r.values.timex[0] = QString::fromLatin1(typed);
+            r.day->timesEdited();
+        }
+        QTRY_COMPARE(r.wake.calls.size(), 4);
+        QCOMPARE(r.wake.calls.last(), QStringLiteral("set 2026-12-08 06:30"));
     }
 
     void aRefusedWakeUpKeepsThePcAwake() {

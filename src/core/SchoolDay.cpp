@@ -26,6 +26,9 @@ SchoolDay::SchoolDay(StoredValues& values, Playback& playback, const Clock& cloc
         });
     }
     connect(&plan_, &DayPlan::changed, this, &SchoolDay::settingsChanged);
+    timesSettled_.setSingleShot(true);
+    timesSettled_.setInterval(kTimesSettleMs);
+    connect(&timesSettled_, &QTimer::timeout, this, &SchoolDay::settingsChanged);
     connect(&playback_, &Playback::trayAni, this, &SchoolDay::keepAwake);
     takeUpDay(clock_.now().date());
 }

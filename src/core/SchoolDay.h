@@ -6,6 +6,7 @@
 #include "platform/MinuteTimer.h"
 
 #include <QObject>
+#include <QTimer>
 
 class Clock;
 class ClockSync;
@@ -29,6 +30,7 @@ class SchoolDay : public QObject {
     Q_OBJECT
 public:
     static constexpr int kLeadMinutes = 15;
+    static constexpr int kTimesSettleMs = 1000;
 
     SchoolDay(StoredValues& values, Playback& playback, const Clock& clock, DayPlan& plan,
               QObject* parent = nullptr);
@@ -45,6 +47,9 @@ public:
     void end();
     // The timetable, the day plan or the stored values changed.
     void settingsChanged();
+    // A time typed into the timetable: taken up once the typing pauses, so
+    // that the wake-up is not set anew for each keystroke.
+    void timesEdited() { timesSettled_.start(); }
     // The PC woke up (the wall-clock timer has brought a pass already).
     void resumed();
     void setCountingDown(bool counting);
@@ -96,6 +101,7 @@ private:
     ClockSync* clockSync_ = nullptr;
     MinuteTimer tmrMain_;
     MinuteTimer tmrHaftaSonu_;
+    QTimer timesSettled_;
     DayChoice day_;
     QDate date_;
     int table_ = -1;

@@ -154,6 +154,8 @@ void Form1::buildPages() {
     melodiler_ = new MelodilerPage(context, tabMain_);
     muzik_ = new MuzikPage(context, tabMain_);
     haftaSonu_ = new TimetablePage(timetable::kWeekendTable, context, tabMain_);
+    for (TimetablePage* page : {saatler_, haftaSonu_})
+        connect(page, &TimetablePage::timesChanged, &schoolDay_, &SchoolDay::timesEdited);
     QWidget* pages[] = {hemenCal_, saatler_, melodiler_, muzik_, haftaSonu_};
     for (int i = 0; i < 5; ++i) {
         pages[i]->setObjectName(QStringLiteral("PB_%1").arg(i + 1));

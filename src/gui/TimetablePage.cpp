@@ -102,6 +102,7 @@ void TimetablePage::t_Change(int index) {
     const QString value = conversion::fitFixed(cell(index)->text(), 5);
     context_.values.timex[index] = value;
     context_.store.save(settings::timex(index), value);
+    emit timesChanged();
 }
 
 void TimetablePage::focusCell(int index) {

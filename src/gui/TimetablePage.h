@@ -18,6 +18,9 @@ public:
     TimeCell* cell(int index) const; // index 0..71, of this page's table
     void refresh();
 
+signals:
+    void timesChanged();
+
 private:
     void t_Change(int index);
     void focusCell(int index);
