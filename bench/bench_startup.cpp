@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 int main(int argc, char* argv[]) {
@@ -29,15 +30,20 @@ int main(int argc, char* argv[]) {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         QProcess program;
         program.setProcessEnvironment(env);
+        timespec boot{};
+        clock_gettime(CLOCK_BOOTTIME, &boot);
+        const double launchedMs = boot.tv_sec * 1000.0 + boot.tv_nsec / 1e6;
         program.start(QStringLiteral(VELMAR_PROGRAM), {QStringLiteral("-systray")});
         QByteArray out;
-        while (out.count('\n') < 2 && program.waitForReadyRead(10000))
+        while (out.count('\n') < 3 && program.waitForReadyRead(10000))
             out += program.readAllStandardOutput();
         program.kill();
         program.waitForFinished();
         for (const QByteArray& line : out.split('\n')) {
-            if (line.startsWith("startup-ms "))
-                startMs.push_back(line.mid(11).toDouble());
+            // From just before the launch (fork and exec included): finer
+            // than the kernel's record of the process start, kept in 10 ms ticks.
+            if (line.startsWith("loop-boottime-ms "))
+                startMs.push_back(line.mid(17).toDouble() - launchedMs);
             else if (line.startsWith("rss "))
                 rssMb.push_back(line.mid(4).split(' ').value(0).toDouble() / 1024.0);
         }
@@ -50,7 +56,7 @@ int main(int argc, char* argv[]) {
     std::sort(rssMb.begin(), rssMb.end());
     std::printf("hidden start, %zu runs\n", startMs.size());
     std::printf(
-        "  process start to event loop: median %.1f ms, worst %.1f ms (aim at most 100 ms)\n",
+        "  launch to event loop:         median %.1f ms, worst %.1f ms (aim at most 100 ms)\n",
         startMs[startMs.size() / 2], startMs.back());
     std::printf("  resident memory after start:  median %.1f MB, worst %.1f MB (aim < 40 MB)\n",
                 rssMb[rssMb.size() / 2], rssMb.back());

@@ -127,6 +127,17 @@ private slots:
         QVERIFY(r.day->day().weekend);
     }
 
+    // A cell rings at the time it reads exactly as Qt's "HH:mm" would take it.
+    void cellTimesReadAsQtReadsThem() {
+        for (const char* text : {"08:15", "00:00", "23:59", "24:00", "08:60", "8:15", "08:5_",
+                                 "__:__", "", " 8:15", "08.15", "0815 ", "+8:15", "08:15x"}) {
+            const QTime qt = QTime::fromString(QString::fromLatin1(text), QStringLiteral("HH:mm"));
+            const auto expected =
+                qt.isValid() ? std::optional<int>(qt.hour() * 60 + qt.minute()) : std::nullopt;
+            QCOMPARE(bellcalendar::minuteOfDay(QString::fromLatin1(text)), expected);
+        }
+    }
+
     void theNextBellLine() {
         DayRig r(on(kMonday, 9, 19, 59));
         QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil 09:20 (Öğrenci girişi)"));

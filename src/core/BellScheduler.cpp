@@ -23,7 +23,7 @@ QDate dayOf(qint64 minute) {
 
 QString hhmmOf(qint64 minute) {
     const int ofDay = int(minute % (24 * 60));
-    return QTime(ofDay / 60, ofDay % 60).toString(QStringLiteral("HH:mm"));
+    return QString::asprintf("%02d:%02d", ofDay / 60, ofDay % 60);
 }
 
 // The first bell of a shift (and of the weekend table) carries no announcement
