@@ -54,7 +54,8 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_DATA_HOME="$tmp/home/.local/share"
 mkdir -p "$HOME"
 sink=velmar_null
-streams() { pactl list short sink-inputs | wc -l; }
+# Playing streams only: the bell of the next minute is made ready, corked, ahead of it.
+streams() { pactl list sink-inputs | grep -c 'Corked: no'; }
 LD_PRELOAD="$libfaketime" FAKETIME="@2026-12-07 09:09:57" FAKETIME_DONT_FAKE_MONOTONIC=1 \
     /usr/bin/velmar-dorl -systray >"$tmp/out.log" 2>&1 &
 program=$!
