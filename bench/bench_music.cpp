@@ -6,9 +6,9 @@
 #include "sound/GstPlayer.h"
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
+#include "support/ToneWav.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,23 +20,11 @@
 #include <vector>
 
 namespace {
-// A 0.3 s tone as a 16-bit mono wav.
+// A 0.3 s tone.
 void writeSong(const QString& path) {
-    const int rate = 22050;
-    const int samples = rate * 3 / 10;
     QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples * 2);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
-        << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples * 2);
-    for (int i = 0; i < samples; ++i)
-        out << qint16(8000 * std::sin(i * 2 * M_PI * 440 / rate));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(toneWav(0.3, 22050, 8000));
 }
 
 std::vector<double> measure(int files, int songs) {

@@ -7,6 +7,7 @@
 #include "sound/MasterLevel.h"
 #include "sound/Playback.h"
 #include "support/TestFolders.h"
+#include "support/ToneWav.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,28 +36,6 @@ QByteArray shortMidi() {
     midi += QByteArray("MTrk\0\0\0", 7) + char(sizeof(track));
     midi += QByteArray(reinterpret_cast<const char*>(track), sizeof(track));
     return midi;
-}
-
-// A two-second 440 Hz tone, loud to its last sample.
-QByteArray toneWav() {
-    constexpr int kRate = 44100;
-    constexpr quint32 kFrames = 2 * kRate;
-    QByteArray pcm;
-    QDataStream out(&pcm, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    for (quint32 i = 0; i < kFrames; ++i)
-        out << qint16(12000 * std::sin(2 * M_PI * 440 * i / kRate));
-    QByteArray wav;
-    QDataStream header(&wav, QIODevice::WriteOnly);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header.writeRawData("RIFF", 4);
-    header << quint32(36 + pcm.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(kRate) << quint32(kRate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(pcm.size());
-    return wav + pcm;
 }
 
 // Loudest 16-bit sample seen at the sink.
@@ -321,7 +300,7 @@ private slots:
         const QString tone = folder.filePath(QStringLiteral("Ton.wav"));
         QFile file(tone);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(toneWav());
+        file.write(toneWav(2.0));
         file.close();
         GstPlayer player;
         QSignalSpy finished(&player, &Player::finished);

@@ -101,10 +101,9 @@ void setUpElement(GstElement* playbin, GstElement* element, gpointer) {
             g_object_set(element, "soundfont", QFile::encodeName(font).constData(), nullptr);
     }
     if (madeBy(element, "pulsesink")) {
-        // The sound server remembers the program's last stream level, and
-        // PipeWire's session manager gives it to every new stream instead of
-        // the level the stream asks for: a bell after music would start at the
-        // music's level. Each sound sets its own, so nothing is restored.
+        // Each sound sets its own level: the session manager need not give
+        // it the program's last one. WirePlumber 0.5 heeds this; 0.4 does
+        // not, and there reassertLevel() sets the level again.
         GstStructure* props =
             gst_structure_new("props", "state.restore-props", G_TYPE_STRING, "false", nullptr);
         g_object_set(element, "stream-properties", props, nullptr);
@@ -303,7 +302,6 @@ bool GstPlayer::startPrepared(const QString& path) {
     activeBus_ = bus;
     gst_object_unref(bus);
     applyVolume(playbin_, volume_);
-    tailMs_ = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(playbin_), kTailMs));
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         finishLater(false);
     dropPipeline(spent); // already stopped by halt()
@@ -318,7 +316,6 @@ void GstPlayer::open(const QString& path) {
     // The sink in use carries the level, and the sink is made anew for each
     // stream: a level set while the old one played went to the old sink.
     setVolume(volume_);
-    tailMs_ = 0;
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || !ensurePipeline()) {
         finishLater(false);
@@ -339,12 +336,16 @@ void GstPlayer::finishLater(bool ok, int afterMs) {
     QMetaObject::invokeMethod(
         this,
         [this, generation, ok, afterMs] {
-            QTimer::singleShot(afterMs, this, [this, generation, ok] {
+            const auto finish = [this, generation, ok] {
                 if (generation != generation_ || !playing_)
                     return;
                 halt();
                 emit finished(ok);
-            });
+            };
+            if (afterMs > 0)
+                QTimer::singleShot(afterMs, this, finish);
+            else
+                finish();
         },
         Qt::QueuedConnection);
 }
@@ -391,7 +392,8 @@ int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     case GST_MESSAGE_EOS: // posted by playbin once every sink is done
         // An unsynchronized sink is done when its last buffer is in its ring,
         // which still plays for a while: stopping now would cut the tail.
-        player->finishLater(true, player->tailMs_);
+        player->finishLater(
+            true, GPOINTER_TO_INT(g_object_get_data(G_OBJECT(GST_MESSAGE_SRC(message)), kTailMs)));
         break;
     case GST_MESSAGE_ERROR: // from any element: not a file we can play
         player->finishLater(false);

@@ -68,6 +68,4 @@ private:
     std::atomic<quint64> generation_{0};
     bool playing_ = false;
     long volume_ = 0;
-    // How long the sound in use still plays after its end is reported.
-    std::atomic<int> tailMs_{0};
 };
