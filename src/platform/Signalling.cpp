@@ -1,17 +1,22 @@
 #include "platform/Signalling.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -19,23 +24,63 @@ constexpr int kMaxConnections = 8;
 constexpr int kIdleTimeoutMs = 2000;
 const char kAck[] = "1\n";
 
-void drop(QLocalSocket* socket) {
-    if (!socket)
-        return;
-    socket->abort();
-    socket->deleteLater();
-}
-
-bool peerIsSameUser(qintptr descriptor) {
+bool peerIsSameUser(int descriptor) {
     ucred cred{};
     socklen_t len = sizeof(cred);
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+    if (::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
         return false;
     return cred.uid == ::getuid();
+}
+
+// A path too long for a socket address is refused, never cut short.
+bool toAddress(const QString& path, sockaddr_un* address) {
+    const QByteArray name = QFile::encodeName(path);
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    if (name.isEmpty() || name.size() >= qsizetype(sizeof(address->sun_path)))
+        return false;
+    std::memcpy(address->sun_path, name.constData(), name.size());
+    return true;
+}
+
+// Waits for `events` on `fd` until the deadline; false when it passed.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, int(deadline.remainingTime()));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
 }
 } // namespace
 
 namespace signalling {
+
+// One connected sender: what it said so far, and its descriptor, closed with it.
+class Sender : public QObject {
+public:
+    Sender(int fd, QObject* parent)
+        : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read) {}
+    ~Sender() override {
+        notifier_.setEnabled(false);
+        ::close(fd_);
+    }
+    int fd() const { return fd_; }
+    QSocketNotifier& notifier() { return notifier_; }
+    QByteArray buffer;
+
+    // Gone at once: no more notices from a closed descriptor.
+    void drop() {
+        notifier_.setEnabled(false);
+        deleteLater();
+    }
+
+private:
+    int fd_;
+    QSocketNotifier notifier_;
+};
 
 QString runtimeFolder() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -76,20 +121,59 @@ qint64 parseHandle(const QString& text) {
 }
 
 int sendWord(const QString& folder, qint64 number, const QString& word, int timeoutMs) {
-    if (number <= 0)
+    sockaddr_un address{};
+    if (number <= 0 || !toAddress(socketPath(folder, number), &address))
         return 0;
-    QLocalSocket socket;
-    socket.connectToServer(socketPath(folder, number));
-    if (!socket.waitForConnected(timeoutMs))
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
         return 0;
-    socket.write(word.toUtf8() + '\n');
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return 0;
+    const auto result = [fd](int reply) {
+        ::close(fd);
+        return reply;
+    };
+    // A listener whose queue is full says "try again": it is tried until the time is up.
+    QDeadlineTimer deadline(timeoutMs);
+    while (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        if (errno == EINPROGRESS) {
+            int error = 0;
+            socklen_t len = sizeof(error);
+            if (!waitFor(fd, POLLOUT, deadline) ||
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
+                return result(0);
+            break;
+        }
+        if ((errno != EAGAIN && errno != EINTR) || deadline.hasExpired())
+            return result(0);
+        ::poll(nullptr, 0, 10);
+    }
+    const QByteArray line = word.toUtf8() + '\n';
+    deadline.setRemainingTime(timeoutMs);
+    for (qsizetype sent = 0; sent < line.size();) {
+        const ssize_t n = ::send(fd, line.constData() + sent, line.size() - sent, MSG_NOSIGNAL);
+        if (n > 0)
+            sent += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && errno == EAGAIN && waitFor(fd, POLLOUT, deadline))
+            continue;
+        else
+            return result(0);
+    }
     QByteArray reply;
-    while (!reply.contains('\n') && socket.waitForReadyRead(timeoutMs))
-        reply += socket.readAll();
-    socket.abort();
-    return reply.startsWith(kAck) ? 1 : 0;
+    deadline.setRemainingTime(timeoutMs);
+    while (!reply.contains('\n') && reply.size() < kMaxWordBytes) {
+        char chunk[16];
+        const ssize_t n = ::recv(fd, chunk, sizeof(chunk), 0);
+        if (n > 0)
+            reply.append(chunk, n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && errno == EAGAIN && waitFor(fd, POLLIN, deadline))
+            continue;
+        else
+            break; // hung up, or no answer in time
+    }
+    return result(reply.startsWith(kAck) ? 1 : 0);
 }
 
 } // namespace signalling
@@ -111,56 +195,95 @@ InstanceLock::Result InstanceLock::tryAcquire() {
     return lock_->error() == QLockFile::LockFailedError ? HeldByLiveInstance : Failed;
 }
 
-SignalServer::SignalServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    server_->setMaxPendingConnections(kMaxConnections);
-    connect(server_, &QLocalServer::newConnection, this, &SignalServer::acceptPending);
+SignalServer::SignalServer(QObject* parent) : QObject(parent) {}
+
+SignalServer::~SignalServer() {
+    close();
 }
 
-SignalServer::~SignalServer() = default;
+void SignalServer::close() {
+    for (const QPointer<signalling::Sender>& sender : std::as_const(open_))
+        delete sender.data();
+    open_.clear();
+    delete notifier_;
+    notifier_ = nullptr;
+    if (listening_ >= 0) {
+        ::close(listening_);
+        ::unlink(QFile::encodeName(path_).constData());
+    }
+    listening_ = -1;
+}
 
 bool SignalServer::listen(const QString& folder, qint64 number) {
-    const QString path = signalling::socketPath(folder, number);
-    QLocalServer::removeServer(path);
-    return server_->listen(path);
+    close();
+    path_ = signalling::socketPath(folder, number);
+    sockaddr_un address{};
+    if (!toAddress(path_, &address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    ::unlink(address.sun_path);
+    // Only this user may connect; the peer's user is checked on every connection too.
+    if (::fchmod(fd, 0600) != 0 ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::chmod(address.sun_path, 0600) != 0 || ::listen(fd, kMaxConnections) != 0) {
+        ::close(fd);
+        return false;
+    }
+    listening_ = fd;
+    notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &SignalServer::acceptPending);
+    return true;
 }
 
 void SignalServer::acceptPending() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        if (!peerIsSameUser(socket->socketDescriptor())) {
-            drop(socket);
+    for (;;) {
+        const int fd = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // EAGAIN: none left; anything else: tried again at the next notice
+        }
+        if (!peerIsSameUser(fd)) {
+            ::close(fd);
             continue;
         }
         // Senders that hang on never keep a new one out: the oldest goes.
         open_.removeAll(nullptr);
-        while (open_.size() >= kMaxConnections)
-            drop(open_.takeFirst());
-        open_.append(socket);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        while (open_.size() >= kMaxConnections) {
+            if (signalling::Sender* oldest = open_.takeFirst())
+                oldest->drop();
+        }
+        auto* sender = new signalling::Sender(fd, this);
+        open_.append(sender);
+        connect(&sender->notifier(), &QSocketNotifier::activated, this,
+                [this, sender] { readFrom(sender); });
         // A sender that connects and says nothing is dropped after a while.
-        QTimer::singleShot(kIdleTimeoutMs, socket, [socket] { drop(socket); });
-        if (socket->bytesAvailable() > 0)
-            readFrom(socket);
+        QTimer::singleShot(kIdleTimeoutMs, sender, [sender] { sender->drop(); });
     }
 }
 
-void SignalServer::readFrom(QLocalSocket* socket) {
-    QByteArray buffer = socket->property("buffer").toByteArray();
-    buffer += socket->read(signalling::kMaxWordBytes + 2 - buffer.size());
-    const qsizetype end = buffer.indexOf('\n');
-    if (end < 0) {
-        if (buffer.size() > signalling::kMaxWordBytes) {
-            drop(socket); // oversized: nothing from this sender is taken
-            return;
-        }
-        socket->setProperty("buffer", buffer);
+void SignalServer::readFrom(signalling::Sender* sender) {
+    char chunk[signalling::kMaxWordBytes + 2];
+    const ssize_t n = ::recv(sender->fd(), chunk, sizeof(chunk) - sender->buffer.size(), 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        sender->drop(); // hung up before a whole word
         return;
     }
-    const QString word = QString::fromUtf8(buffer.left(end));
-    socket->write(kAck);
-    socket->flush();
-    socket->disconnectFromServer();
+    sender->buffer.append(chunk, n);
+    const qsizetype end = sender->buffer.indexOf('\n');
+    if (end < 0) {
+        if (sender->buffer.size() > signalling::kMaxWordBytes)
+            sender->drop(); // oversized: nothing from this sender is taken
+        return;
+    }
+    const QString word = QString::fromUtf8(sender->buffer.left(end));
+    // Two bytes always fit in an empty socket's buffer.
+    ::send(sender->fd(), kAck, 2, MSG_NOSIGNAL);
+    sender->drop();
     QMetaObject::invokeMethod(
         this, [this, word] { emit wordReceived(word); }, Qt::QueuedConnection);
 }
