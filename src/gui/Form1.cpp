@@ -158,10 +158,15 @@ void Form1::reloadSettings() {
     if (playback_.playing())
         masterLevel_.apply(values_.MasterVolume);
     hemenCal_->refresh();
-    saatler_->refresh();
-    melodiler_->refresh();
-    muzik_->refresh();
-    haftaSonu_->refresh();
+    // Pages not built yet read the values when they are.
+    if (saatler_)
+        saatler_->refresh();
+    if (melodiler_)
+        melodiler_->refresh();
+    if (muzik_)
+        muzik_->refresh();
+    if (haftaSonu_)
+        haftaSonu_->refresh();
     schoolDay_.settingsChanged();
 }
 

@@ -4,6 +4,7 @@
 #include "core/Holidays.h"
 #include "core/SchoolDay.h"
 #include "core/StoredValues.h"
+#include "gui/PageContext.h"
 #include "gui/Platform.h"
 #include "gui/VolumeBoxes.h"
 #include "platform/Signalling.h"
@@ -13,6 +14,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
+#include <array>
 
 class BackupMenu;
 class Form3;
@@ -68,10 +71,12 @@ public:
     QSlider* sldVol() const { return sldVol_; }
     QTabWidget* tabMain() const { return tabMain_; }
     HemenCalPage* hemenCalPage() const { return hemenCal_; }
-    TimetablePage* saatlerPage() const { return saatler_; }
-    MelodilerPage* melodilerPage() const { return melodiler_; }
-    MuzikPage* muzikPage() const { return muzik_; }
-    TimetablePage* haftaSonuPage() const { return haftaSonu_; }
+    // The other pages are built when first shown or asked for: a start hidden
+    // in the tray, the usual one, never builds them.
+    TimetablePage* saatlerPage();
+    MelodilerPage* melodilerPage();
+    MuzikPage* muzikPage();
+    TimetablePage* haftaSonuPage();
 
     // Refreshes the selected page from the values in memory.
     void tabMain_Click();
@@ -99,6 +104,9 @@ private:
     void buildControls();
     void buildToolbar();
     void buildPages();
+    PageContext pageContext();
+    // Builds page `index` (1 to 4) into its place on the tab if not yet built.
+    void ensurePage(int index);
     void placeWindow();
 
     void endAsSecondInstance(const StartupContext& context);
@@ -144,6 +152,8 @@ private:
 
     QTabWidget* tabMain_ = nullptr;
     HemenCalPage* hemenCal_ = nullptr;
+    // Where the pages built later go, one per tab.
+    std::array<QWidget*, 5> pageHolders_{};
     TimetablePage* saatler_ = nullptr;
     MelodilerPage* melodiler_ = nullptr;
     MuzikPage* muzik_ = nullptr;

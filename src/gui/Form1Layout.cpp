@@ -22,6 +22,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 // How the main window is laid out: in twips, for a small 8-point font.
 namespace {
@@ -140,29 +141,32 @@ void Form1::buildToolbar() {
     Toolbar1_->setGeometry(twips::toPixels(QRect(60, 0, 4980, 390), dpi));
 }
 
+PageContext Form1::pageContext() {
+    return {values_,
+            store_,
+            playback_,
+            volumeBoxes_,
+            filling_,
+            appPath_,
+            [this](const QString& mode) { showAddFileDialog(mode); },
+            [this] { tabMain_Click(); }};
+}
+
 void Form1::buildPages() {
-    const PageContext context{values_,
-                              store_,
-                              playback_,
-                              volumeBoxes_,
-                              filling_,
-                              appPath_,
-                              [this](const QString& mode) { showAddFileDialog(mode); },
-                              [this] { tabMain_Click(); }};
-    hemenCal_ = new HemenCalPage(context, tabMain_);
-    saatler_ = new TimetablePage(timetable::kWeekdayTable, context, tabMain_);
-    melodiler_ = new MelodilerPage(context, tabMain_);
-    muzik_ = new MuzikPage(context, tabMain_);
-    haftaSonu_ = new TimetablePage(timetable::kWeekendTable, context, tabMain_);
-    for (TimetablePage* page : {saatler_, haftaSonu_})
-        connect(page, &TimetablePage::timesChanged, &schoolDay_, &SchoolDay::timesEdited);
-    QWidget* pages[] = {hemenCal_, saatler_, melodiler_, muzik_, haftaSonu_};
-    for (int i = 0; i < 5; ++i) {
-        pages[i]->setObjectName(QStringLiteral("PB_%1").arg(i + 1));
-        pages[i]->setProperty("key", QString::fromUtf8(kPages[i].key));
-        tabMain_->addTab(pages[i], QString::fromUtf8(kPages[i].caption));
-        pageparts::wheelOnlyWhenFocused(pages[i]);
+    // "Hemen Çal" runs the countdown, so it is there from the start.
+    hemenCal_ = new HemenCalPage(pageContext(), tabMain_);
+    pageHolders_[0] = hemenCal_;
+    for (int i = 1; i < 5; ++i) {
+        pageHolders_[i] = new QWidget(tabMain_);
+        auto* layout = new QVBoxLayout(pageHolders_[i]);
+        layout->setContentsMargins(0, 0, 0, 0);
     }
+    for (int i = 0; i < 5; ++i) {
+        pageHolders_[i]->setObjectName(QStringLiteral("PB_%1").arg(i + 1));
+        pageHolders_[i]->setProperty("key", QString::fromUtf8(kPages[i].key));
+        tabMain_->addTab(pageHolders_[i], QString::fromUtf8(kPages[i].caption));
+    }
+    pageparts::wheelOnlyWhenFocused(hemenCal_);
 
     QLineEdit* text1 = hemenCal_->Text1();
     text1->setText(aboutinfo::kContactAddress);
@@ -171,6 +175,67 @@ void Form1::buildPages() {
     link->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(aboutinfo::kUpdateAddress));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     connect(link, &QLabel::linkActivated, this, &Form1::Label5_Click);
+}
+
+void Form1::ensurePage(int index) {
+    QWidget* holder = pageHolders_[index];
+    QWidget* page = nullptr;
+    // A page built after start-up shows what is stored now.
+    switch (index) {
+    case 1:
+        if (!saatler_) {
+            page = saatler_ = new TimetablePage(timetable::kWeekdayTable, pageContext(), holder);
+            saatler_->refresh();
+        }
+        break;
+    case 2:
+        if (!melodiler_) {
+            page = melodiler_ = new MelodilerPage(pageContext(), holder);
+            melodiler_->refresh();
+        }
+        break;
+    case 3:
+        if (!muzik_) {
+            page = muzik_ = new MuzikPage(pageContext(), holder);
+            muzik_->refresh();
+        }
+        break;
+    case 4:
+        if (!haftaSonu_) {
+            page = haftaSonu_ = new TimetablePage(timetable::kWeekendTable, pageContext(), holder);
+            haftaSonu_->refresh();
+        }
+        break;
+    default:
+        break;
+    }
+    if (!page)
+        return;
+    if (auto* timetable = qobject_cast<TimetablePage*>(page))
+        connect(timetable, &TimetablePage::timesChanged, &schoolDay_, &SchoolDay::timesEdited);
+    holder->layout()->addWidget(page);
+    page->show();
+    pageparts::wheelOnlyWhenFocused(page);
+}
+
+TimetablePage* Form1::saatlerPage() {
+    ensurePage(1);
+    return saatler_;
+}
+
+MelodilerPage* Form1::melodilerPage() {
+    ensurePage(2);
+    return melodiler_;
+}
+
+MuzikPage* Form1::muzikPage() {
+    ensurePage(3);
+    return muzik_;
+}
+
+TimetablePage* Form1::haftaSonuPage() {
+    ensurePage(4);
+    return haftaSonu_;
 }
 
 void Form1::placeWindow() {
@@ -187,16 +252,16 @@ void Form1::tabMain_Click() {
         hemenCal_->refresh();
         break;
     case 1:
-        saatler_->refresh();
+        saatlerPage()->refresh();
         break;
     case 2:
-        melodiler_->refresh();
+        melodilerPage()->refresh();
         break;
     case 3:
-        muzik_->refresh();
+        muzikPage()->refresh();
         break;
     case 4:
-        haftaSonu_->refresh();
+        haftaSonuPage()->refresh();
         break;
     default:
         break;
