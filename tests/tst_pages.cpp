@@ -173,7 +173,7 @@ private slots:
     void everyTextFieldHasAnAccessibleName() {
         Started s;
         for (int i = 1; i < s.form->tabMain()->count(); ++i)
-            s.form->tabMain()->setCurrentIndex(i); // every page built
+            s.form->tabMain()->setCurrentIndex(i);                            // every page built
         s.form->findChild<QToolBar*>("Toolbar1")->actions().at(1)->trigger(); // Tatil Günleri
         QStringList unnamed;
         for (const QLineEdit* field : s.form->findChildren<QLineEdit*>()) {
