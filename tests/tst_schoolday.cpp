@@ -129,8 +129,9 @@ private slots:
 
     // A cell rings at the time it reads exactly as Qt's "HH:mm" would take it.
     void cellTimesReadAsQtReadsThem() {
-        for (const char* text : {"08:15", "00:00", "23:59", "24:00", "08:60", "8:15", "08:5_",
-                                 "__:__", "", " 8:15", "08.15", "0815 ", "+8:15", "08:15x"}) {
+        for (const char* text :
+             {"08:15", "00:00", "23:59", "24:00", "08:60", "8:15", "08:5_", "__:__", "_8:15", "",
+              " 8:15", "08.15", "0815 ", "+8:15", "08:15x"}) {
             const QTime qt = QTime::fromString(QString::fromLatin1(text), QStringLiteral("HH:mm"));
             const auto expected =
                 qt.isValid() ? std::optional<int>(qt.hour() * 60 + qt.minute()) : std::nullopt;

@@ -11,8 +11,9 @@
 namespace bellcalendar {
 
 std::optional<int> minuteOfDay(const QString& cellText) {
-    // Every pass reads all the cells several times: the usual "08:15" is
-    // read by hand, for Qt's format parser costs most of an idle hour's CPU.
+    // Every pass reads all the cells several times: the usual "08:15" and an
+    // empty cell are read by hand, for Qt's format parser costs most of an
+    // idle hour's CPU.
     const auto digit = [&](int i) { return cellText.at(i).unicode() - u'0'; };
     const auto isDigit = [&](int i) { return digit(i) >= 0 && digit(i) <= 9; };
     if (cellText.size() == 5 && cellText.at(2) == u':' && isDigit(0) && isDigit(1) && isDigit(3) &&
@@ -23,6 +24,9 @@ std::optional<int> minuteOfDay(const QString& cellText) {
             return hour * 60 + minute;
         return std::nullopt;
     }
+    // Most cells stand empty ("__:__"); a blank is never a digit.
+    if (cellText.contains(u'_'))
+        return std::nullopt;
     const QTime time = QTime::fromString(cellText, QStringLiteral("HH:mm"));
     if (!time.isValid())
         return std::nullopt; // unfinished cells never ring

@@ -30,7 +30,7 @@ SchoolDay::SchoolDay(StoredValues& values, Playback& playback, const Clock& cloc
     timesSettled_.setInterval(kTimesSettleMs);
     connect(&timesSettled_, &QTimer::timeout, this, &SchoolDay::settingsChanged);
     connect(&playback_, &Playback::trayAni, this, &SchoolDay::keepAwake);
-    takeUpDay(clock_.now().date());
+    takeUpDay(now().date());
 }
 
 void SchoolDay::setWakeAlarm(WakeAlarm* alarm) {
@@ -61,7 +61,7 @@ void SchoolDay::setClockSync(ClockSync* sync) {
 
 void SchoolDay::begin() {
     running_ = true;
-    takeUpDay(clock_.now().date());
+    takeUpDay(now().date());
     eventlog::info(QStringLiteral("%1, %2").arg(
         day_.dayName.trimmed(),
         table_ < 0 ? QStringLiteral("zil yok") : DayPlan::choiceName(DayPlan::Choice(table_))));
@@ -78,8 +78,13 @@ void SchoolDay::end() {
     keepAwake();
 }
 
+QDateTime SchoolDay::now() const {
+    return passTime_.isValid() ? passTime_ : clock_.now();
+}
+
 void SchoolDay::pass() {
-    const QDate today = clock_.now().date();
+    passTime_ = clock_.now();
+    const QDate today = passTime_.date();
     if (today != date_) {
         takeUpDay(today);
         eventlog::info(QStringLiteral("Yeni gün: %1, %2")
@@ -91,7 +96,9 @@ void SchoolDay::pass() {
     armAt(scheduler_.pass());
     setWakeUp();
     keepAwake();
-    if (const QString status = dayNotes() + nextBellText() + wakeText(); status != lastStatus_) {
+    const QString status = dayNotes() + nextBellText() + wakeText();
+    passTime_ = QDateTime();
+    if (status != lastStatus_) {
         lastStatus_ = status;
         emit statusChanged();
     }
@@ -119,7 +126,7 @@ void SchoolDay::takeUpDay(const QDate& date) {
 }
 
 void SchoolDay::settingsChanged() {
-    const QDate today = clock_.now().date();
+    const QDate today = now().date();
     if (running_ && plan_.tableFor(today) != table_) {
         const bool wasArmed = activeTimer().isActive();
         const int remaining = activeTimer().remainingTime();
@@ -151,7 +158,7 @@ void SchoolDay::setCountingDown(bool counting) {
 void SchoolDay::setWakeUp() {
     if (!wake_)
         return;
-    const QDateTime now = clock_.now();
+    const QDateTime now = this->now();
     const QDateTime wanted = bellcalendar::wakeFor(values_, plan_, now).value_or(QDateTime());
     if (wanted == wakeWanted_)
         return;
@@ -167,7 +174,7 @@ bool SchoolDay::wakeUpStands() const {
 }
 
 void SchoolDay::keepAwake() {
-    const QDateTime now = clock_.now();
+    const QDateTime now = this->now();
     bool needed = false;
     if (running_) {
         if (playback_.playing() || countingDown_) {
@@ -200,7 +207,7 @@ void SchoolDay::clockSyncChanged() {
 
 QString SchoolDay::dayNotes() const {
     QStringList notes;
-    const QDate today = clock_.now().date();
+    const QDate today = now().date();
     if (plan_.tableFor(today) < 0)
         notes << (plan_.dateChoice(today) == DayPlan::NoBells ? QStringLiteral("Bugün tatil")
                                                               : QStringLiteral("Bugün zil yok"));
@@ -210,21 +217,21 @@ QString SchoolDay::dayNotes() const {
 }
 
 QString SchoolDay::nextBellText() const {
-    const QDateTime now = clock_.now();
+    const QDateTime now = this->now();
     return bellcalendar::nextBellText(bellcalendar::next(values_, plan_, now), now.date());
 }
 
 QString SchoolDay::wakeText() const {
     if (wakeUpStands()) {
         const QDateTime at = wake_->armedFor();
-        const QDate today = clock_.now().date();
+        const QDate today = now().date();
         const QString day = at.date() == today ? QString()
                             : at.date() == today.addDays(1)
                                 ? QStringLiteral("yarın ")
                                 : bellcalendar::dayName(at.date()) + QLatin1Char(' ');
         return QStringLiteral("Bilgisayar %1%2 uyanacak").arg(day, bellcalendar::atTime(at.time()));
     }
-    if (awake_ || bellcalendar::next(values_, plan_, clock_.now()))
+    if (awake_ || bellcalendar::next(values_, plan_, now()))
         return QStringLiteral("Bilgisayar uyanık tutuluyor");
     return {};
 }

@@ -83,6 +83,9 @@ signals:
     void statusChanged();
 
 private:
+    // The time the running pass began, else the clock's: each reading costs
+    // the C library's check of the zone file, and a pass asked ten times.
+    QDateTime now() const;
     void pass();
     void armAt(const QDateTime& deadline);
     void takeUpDay(const QDate& date);
@@ -106,6 +109,7 @@ private:
     QDate date_;
     int table_ = -1;
     QDateTime nextPass_;
+    QDateTime passTime_;
     QDateTime wakeWanted_;
     QString wakeProblemLogged_;
     QString lastStatus_;
