@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QtTest>
@@ -48,6 +49,12 @@ private slots:
         for (int i = 0; i < tabs->count(); ++i) {
             captions << tabs->tabText(i);
             tabs->setCurrentIndex(i);
+            // Tab leads from the tab bar into the page, built late or not.
+            QWidget* next = tabs->tabBar()->nextInFocusChain();
+            while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(s.form.get()) ||
+                   !next->isEnabled())
+                next = next->nextInFocusChain();
+            QVERIFY2(tabs->widget(i)->isAncestorOf(next), qPrintable(next->objectName()));
         }
         QCOMPARE(s.form->findChildren<TimetablePage*>().size(), 2);
         QCOMPARE(captions,

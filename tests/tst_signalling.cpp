@@ -4,9 +4,11 @@
 
 #include <QLocalSocket>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QtTest>
 
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -70,6 +72,43 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QLocalSocket::UnconnectedState, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(partial.state(), QLocalSocket::UnconnectedState, 5000);
         QCOMPARE(words.size(), 1);
+    }
+
+    void runningOutOfDescriptorsRestsInsteadOfSpinning() {
+        TestFolders folders;
+        SignalServer server;
+        QVERIFY(server.listen(folders.runtime(), 99));
+        QSignalSpy words(&server, &SignalServer::wordReceived);
+        auto* listening = server.findChild<QSocketNotifier*>();
+        QVERIFY(listening);
+        QSignalSpy notices(listening, &QSocketNotifier::activated);
+
+        const QByteArray path = QFile::encodeName(signalling::socketPath(folders.runtime(), 99));
+        const int sender = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ::strncpy(address.sun_path, path.constData(), sizeof(address.sun_path) - 1);
+        QCOMPARE(::connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        QCOMPARE(::write(sender, "hello\n", 6), ssize_t(6));
+
+        // No descriptor left for the server to take the sender with.
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        const rlim_t usual = limit.rlim_cur;
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        limit.rlim_cur = rlim_t(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        QTest::qWait(300);
+        limit.rlim_cur = usual;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        // Once or so, not once per turn of the event loop.
+        QVERIFY2(notices.size() < 10, qPrintable(QString::number(notices.size())));
+        QCOMPARE(words.size(), 0);
+
+        QTRY_COMPARE(words.size(), 1); // listening again after its rest
+        QCOMPARE(words.first().first().toString(), QStringLiteral("hello"));
+        ::close(sender);
     }
 
     void otherUsersCannotConnect() {

@@ -67,6 +67,7 @@ public:
     MinuteTimer& activeSchedulerTimer() { return schoolDay_.activeTimer(); }
     QTimer& tmrTime() { return tmrTime_; }
     Playback& playback() { return playback_; }
+    // A page's boxes are there once the page is built.
     VolumeBoxes& volumeBoxes() { return volumeBoxes_; }
     QSlider* sldVol() const { return sldVol_; }
     QTabWidget* tabMain() const { return tabMain_; }
@@ -105,8 +106,9 @@ private:
     void buildToolbar();
     void buildPages();
     PageContext pageContext();
-    // Builds page `index` (1 to 4) into its place on the tab if not yet built.
-    void ensurePage(int index);
+    // Builds page `index` (1 to 4) into its place on the tab if not yet
+    // built, unfilled; true when built now.
+    bool ensurePage(int index);
     void placeWindow();
 
     void endAsSecondInstance(const StartupContext& context);

@@ -177,64 +177,72 @@ void Form1::buildPages() {
     connect(link, &QLabel::linkActivated, this, &Form1::Label5_Click);
 }
 
-void Form1::ensurePage(int index) {
+bool Form1::ensurePage(int index) {
     QWidget* holder = pageHolders_[index];
     QWidget* page = nullptr;
-    // A page built after start-up shows what is stored now.
     switch (index) {
     case 1:
-        if (!saatler_) {
+        if (!saatler_)
             page = saatler_ = new TimetablePage(timetable::kWeekdayTable, pageContext(), holder);
-            saatler_->refresh();
-        }
         break;
     case 2:
-        if (!melodiler_) {
+        if (!melodiler_)
             page = melodiler_ = new MelodilerPage(pageContext(), holder);
-            melodiler_->refresh();
-        }
         break;
     case 3:
-        if (!muzik_) {
+        if (!muzik_)
             page = muzik_ = new MuzikPage(pageContext(), holder);
-            muzik_->refresh();
-        }
         break;
     case 4:
-        if (!haftaSonu_) {
+        if (!haftaSonu_)
             page = haftaSonu_ = new TimetablePage(timetable::kWeekendTable, pageContext(), holder);
-            haftaSonu_->refresh();
-        }
         break;
     default:
         break;
     }
     if (!page)
-        return;
+        return false;
     if (auto* timetable = qobject_cast<TimetablePage*>(page))
         connect(timetable, &TimetablePage::timesChanged, &schoolDay_, &SchoolDay::timesEdited);
     holder->layout()->addWidget(page);
     page->show();
     pageparts::wheelOnlyWhenFocused(page);
+    // Tab goes through the page before the master level, as if the page had
+    // been built with the window.
+    // (Qt orders only controls that take the focus.)
+    QWidget* previous = sldVol_->previousInFocusChain();
+    while (previous->focusPolicy() == Qt::NoFocus && previous != this)
+        previous = previous->previousInFocusChain();
+    for (QWidget* control : page->findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->focusProxy()) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+    return true;
 }
 
 TimetablePage* Form1::saatlerPage() {
-    ensurePage(1);
+    if (ensurePage(1))
+        saatler_->refresh(); // a page built just now shows what is stored
     return saatler_;
 }
 
 MelodilerPage* Form1::melodilerPage() {
-    ensurePage(2);
+    if (ensurePage(2))
+        melodiler_->refresh();
     return melodiler_;
 }
 
 MuzikPage* Form1::muzikPage() {
-    ensurePage(3);
+    if (ensurePage(3))
+        muzik_->refresh();
     return muzik_;
 }
 
 TimetablePage* Form1::haftaSonuPage() {
-    ensurePage(4);
+    if (ensurePage(4))
+        haftaSonu_->refresh();
     return haftaSonu_;
 }
 
@@ -247,21 +255,23 @@ void Form1::placeWindow() {
 }
 
 void Form1::tabMain_Click() {
-    switch (tabMain_->currentIndex()) {
+    const int index = tabMain_->currentIndex();
+    ensurePage(index); // filled just below
+    switch (index) {
     case 0:
         hemenCal_->refresh();
         break;
     case 1:
-        saatlerPage()->refresh();
+        saatler_->refresh();
         break;
     case 2:
-        melodilerPage()->refresh();
+        melodiler_->refresh();
         break;
     case 3:
-        muzikPage()->refresh();
+        muzik_->refresh();
         break;
     case 4:
-        haftaSonuPage()->refresh();
+        haftaSonu_->refresh();
         break;
     default:
         break;

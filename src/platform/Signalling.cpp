@@ -7,7 +7,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,6 +21,7 @@
 namespace {
 constexpr int kMaxConnections = 8;
 constexpr int kIdleTimeoutMs = 2000;
+constexpr int kRetryAcceptMs = 1000;
 const char kAck[] = "1\n";
 
 bool peerIsSameUser(int descriptor) {
@@ -58,26 +58,31 @@ bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
 
 namespace signalling {
 
-// One connected sender: what it said so far, and its descriptor, closed with it.
+// One connected sender: what it said so far, and its descriptor.
 class Sender : public QObject {
 public:
     Sender(int fd, QObject* parent)
         : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read) {}
-    ~Sender() override {
-        notifier_.setEnabled(false);
-        ::close(fd_);
-    }
+    ~Sender() override { release(); }
     int fd() const { return fd_; }
     QSocketNotifier& notifier() { return notifier_; }
     QByteArray buffer;
 
-    // Gone at once: no more notices from a closed descriptor.
+    // The descriptor goes at once, so a crowd of senders never holds more
+    // than the few let in; the object itself at the next turn of the loop.
     void drop() {
-        notifier_.setEnabled(false);
+        release();
         deleteLater();
     }
 
 private:
+    void release() {
+        notifier_.setEnabled(false); // before the number can be reused
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
     int fd_;
     QSocketNotifier notifier_;
 };
@@ -238,12 +243,21 @@ bool SignalServer::listen(const QString& folder, qint64 number) {
 }
 
 void SignalServer::acceptPending() {
-    for (;;) {
+    // A few at a time: the notifier comes again for the rest, and bells are
+    // not held up by a sender that keeps connecting.
+    for (int taken = 0; taken < kMaxConnections; ++taken) {
         const int fd = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // EAGAIN: none left; anything else: tried again at the next notice
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // Out of descriptors, say: the waiting sender would wake the
+                // notifier again at once, so listening rests for a second.
+                notifier_->setEnabled(false);
+                QTimer::singleShot(kRetryAcceptMs, notifier_,
+                                   [this] { notifier_->setEnabled(true); });
+            }
+            return;
         }
         if (!peerIsSameUser(fd)) {
             ::close(fd);
@@ -265,7 +279,8 @@ void SignalServer::acceptPending() {
 }
 
 void SignalServer::readFrom(signalling::Sender* sender) {
-    char chunk[signalling::kMaxWordBytes + 2];
+    // A word and its line end at most; anything longer is refused below.
+    char chunk[signalling::kMaxWordBytes + 1];
     const ssize_t n = ::recv(sender->fd(), chunk, sizeof(chunk) - sender->buffer.size(), 0);
     if (n < 0 && (errno == EAGAIN || errno == EINTR))
         return;
@@ -275,9 +290,10 @@ void SignalServer::readFrom(signalling::Sender* sender) {
     }
     sender->buffer.append(chunk, n);
     const qsizetype end = sender->buffer.indexOf('\n');
+    if (end < 0 && sender->buffer.size() < qsizetype(sizeof(chunk)))
+        return; // more to come
     if (end < 0) {
-        if (sender->buffer.size() > signalling::kMaxWordBytes)
-            sender->drop(); // oversized: nothing from this sender is taken
+        sender->drop(); // oversized: nothing from this sender is taken
         return;
     }
     const QString word = QString::fromUtf8(sender->buffer.left(end));
