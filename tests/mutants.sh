@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Deliberate faults the tests must catch. Each fault is applied alone to a
+# copy of the sources, the copy is built again (incrementally, through
+# ccache) and the school year and the unit tests run on it; a fault that
+# no test notices is a hole in the tests. A fault whose text is no longer
+# found in the sources fails the script: it proves nothing until mended.
+#
+#   tests/mutants.sh SOURCE_DIR WORK_DIR     (CTest: ctest -L mutants)
+#
+# MUTANTS_ONLY="a c" runs only those faults.
+set -uo pipefail
+
+src=$(cd "${1:?source folder}" && pwd)
+work=$(mkdir -p "${2:?work folder}" && cd "$2" && pwd)
+tree=$work/tree
+build=$tree/build
+logs=$work/logs
+started=$(date +%s)
+mkdir -p "$tree" "$logs"
+
+say() { printf '%s\n' "$*"; }
+elapsed() { echo "$(($(date +%s) - started)) s"; }
+
+# The copy: mtimes are kept, so only what changed is built again.
+copy_sources() {
+    local exclude=()
+    case "$work" in "$src"/*) exclude=(--exclude="./${work#"$src"/}") ;; esac
+    (cd "$src" && tar --exclude='./build*' --exclude=./.git "${exclude[@]}" -cf - .) |
+        (cd "$tree" && tar -xf -)
+}
+
+build_copy() {
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMAR_WERROR=ON \
+            -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$logs/configure.log" 2>&1 || return 1
+    fi
+    cmake --build "$build" -j"${MUTANTS_JOBS:-2}" >"$1" 2>&1
+}
+
+# Runs the year, then the unit tests; prints the names of the tests that failed.
+failing_tests() {
+    local log=$1
+    : >"$log"
+    ctest --test-dir "$build" -R '^tst_year$' --output-on-failure >>"$log" 2>&1
+    ctest --test-dir "$build" -L unit --output-on-failure -j"${MUTANTS_JOBS:-2}" >>"$log" 2>&1
+    sed -n 's/^[[:space:]]*[0-9]\+ - \([^ ]*\) (.*)$/\1/p' "$log" | sort -u | tr '\n' ' '
+}
+
+# Replaces the one occurrence of OLD by NEW in FILE; fails when OLD is not
+# found exactly once.
+apply() {
+    OLD=$2 NEW=$3 perl -0777 -i -pe '
+        BEGIN { $old = $ENV{OLD}; $new = $ENV{NEW}; }
+        $n = () = /\Q$old\E/g;
+        if ($n != 1) { $bad = $n; } else { s/\Q$old\E/$new/; }
+        END { exit 3 if defined $bad; }' "$tree/$1"
+}
+
+names=() descriptions=() files=() olds=() news=()
+mutant() { names+=("$1") descriptions+=("$2") files+=("$3") olds+=("$4") news+=("$5"); }
+
+mutant a "the wake-up computed from the weekday's default table, not the day's chosen one" \
+    src/core/BellCalendar.cpp \
+    'const auto bells = span(values, plan.tableFor(date));' \
+    'const auto bells = span(values, date.dayOfWeek() >= 6 ? 1 : 0);'
+mutant b "Cumhuriyet Bayramı on 30 Ekim instead of 29" \
+    src/core/HolidayDates.cpp \
+    '{10, 29, "Cumhuriyet Bayramı"}' \
+    '{10, 30, "Cumhuriyet Bayramı"}'
+mutant c "on Mondays the wake-up 10 minutes after the first bell" \
+    src/core/BellCalendar.cpp \
+    '.addSecs(-60 * kWakeLeadMinutes);' \
+    '.addSecs(date.dayOfWeek() == 1 ? 600 : -60 * kWakeLeadMinutes);'
+mutant d "every day the wake-up 10 minutes after the first bell" \
+    src/core/BellCalendar.cpp \
+    '.addSecs(-60 * kWakeLeadMinutes);' \
+    '.addSecs(600);'
+mutant e "the late-bell window 3 minutes instead of 2" \
+    src/core/BellScheduler.h \
+    'kLateMinutes = 2;' \
+    'kLateMinutes = 3;'
+mutant f "the hold let go while the day's last sound still plays" \
+    src/core/SchoolDay.cpp \
+    'if (playback_.playing() || countingDown_) {' \
+    'if (countingDown_) {'
+mutant g "a date's table loses to the weekday's choice" \
+    src/core/DayPlan.cpp \
+    'return dateChoice(date).value_or(weekdayChoice(date.dayOfWeek()));' \
+    'return dateChoice(date) == NoBells ? NoBells : weekdayChoice(date.dayOfWeek());'
+mutant h "a clock set back by 1 minute rings its bell again" \
+    src/core/BellScheduler.cpp \
+    'minute < lastPassed_ - kLateMinutes)' \
+    'minute < lastPassed_)'
+mutant i "the master level not restored when the session ends the program (SIGTERM)" \
+    src/gui/Form1.cpp \
+    $'    restoreMasterLevel();\n    schoolDay_.end();' \
+    $'    schoolDay_.end();'
+
+say "mutants: copying $src to $tree"
+copy_sources
+if ! build_copy "$logs/build-base.log"; then
+    say "mutants: the unchanged copy does not build (see $logs/build-base.log)"
+    exit 1
+fi
+base=$(failing_tests "$logs/tests-base.log")
+if [ -n "$base" ]; then
+    say "mutants: the unchanged copy fails: $base(see $logs/tests-base.log)"
+    exit 1
+fi
+say "mutants: the unchanged copy passes ($(elapsed))"
+
+caught=0 total=0 status=0
+for index in "${!names[@]}"; do
+    name=${names[$index]} file=${files[$index]}
+    case " ${MUTANTS_ONLY:-${names[*]}} " in *" $name "*) ;; *) continue ;; esac
+    total=$((total + 1))
+    original=$(mktemp)
+    cp "$tree/$file" "$original"
+    if ! apply "$file" "${olds[$index]}" "${news[$index]}"; then
+        say "mutant $name (${descriptions[$index]}): DOES NOT APPLY to $file"
+        status=1
+    elif ! build_copy "$logs/build-$name.log"; then
+        say "mutant $name (${descriptions[$index]}): DOES NOT BUILD (see $logs/build-$name.log)"
+        status=1
+    else
+        catchers=$(failing_tests "$logs/tests-$name.log")
+        if [ -n "$catchers" ]; then
+            caught=$((caught + 1))
+            say "mutant $name (${descriptions[$index]}): caught by ${catchers% }"
+        else
+            say "mutant $name (${descriptions[$index]}): NOT CAUGHT"
+            status=1
+        fi
+    fi
+    # Back to the original text, with a new mtime so that it is built again.
+    cat "$original" >"$tree/$file"
+    rm -f "$original"
+done
+build_copy "$logs/build-restored.log" || status=1
+
+say "mutants: $caught of $total caught"
+say "mutants: total time $(elapsed)"
+exit $status
