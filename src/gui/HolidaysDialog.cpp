@@ -180,7 +180,7 @@ void HolidaysDialog::applyChosen() {
                    DayPlan::Choice(rangeChoice_->currentData().toInt()));
 }
 
-// The days go back to their weekday's table.
+// Each day goes back to what it was (its weekday's table, or its national holiday).
 void HolidaysDialog::unmarkChosen() {
     plan_.clearDates(from_->date(), to_->date());
 }
