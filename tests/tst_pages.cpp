@@ -12,6 +12,7 @@
 #include "support/StartedForm.h"
 
 #include <QAbstractSpinBox>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -206,6 +207,22 @@ private slots:
         s.form->sldVol()->setValue(2);
         QCOMPARE(s.form->sldVol()->accessibleDescription(),
                  QStringLiteral("Ses düzeyi 10 üzerinden 8"));
+    }
+
+    // At its first size the holiday window shows its calendar whole: every
+    // week of the month, nothing laid over it.
+    void theHolidayCalendarShowsEveryWeek() {
+        Started s;
+        s.form->findChild<QToolBar*>("Toolbar1")->actions().at(1)->trigger();
+        HolidaysDialog* dialog = s.form->holidaysWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QWidget* calendar = dialog->calendar();
+        QVERIFY(calendar->height() >= calendar->minimumSizeHint().height());
+        for (const QWidget* other :
+             dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(other == calendar || !other->geometry().intersects(calendar->geometry()),
+                     qPrintable(other->objectName()));
+        }
     }
 
     void holidaysAndBackupFromTheToolbar() {
