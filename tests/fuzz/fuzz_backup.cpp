@@ -57,8 +57,10 @@ void importOver(const QByteArray& backupBytes, const QByteArray* settingsBytes) 
     FUZZ_CHECK(checked.problem.isEmpty(), "an accepted backup reads again");
     SettingsStore after(settingsPath);
     FUZZ_CHECK(!after.foundBroken(), "the imported file is readable as a whole");
-    for (const auto& [setting, value] : checked.values)
+    for (const auto& [setting, value] : checked.values) {
         FUZZ_CHECK(after.get(setting) == value, "the store holds every value of the backup");
+        FUZZ_CHECK(settings::fits(setting, value), "only values of the program's own form get in");
+    }
     FUZZ_CHECK(after.get(settings::hwnd()) == hwnd, "the instance number stays");
     FUZZ_CHECK(after.get(settings::sesCikisi()) == output, "this PC's sound output stays");
 
