@@ -41,7 +41,7 @@ for t in "${targets[@]}"; do
     if ! "$binary" "${options[@]}" "$seeds"/* >"$log" 2>&1; then
         crashes=1
         echo "fuzz_$t: a seed input fails, see $log"
-        grep -m3 -E "ERROR|fuzz check failed|runtime error|^Running" "$log"
+        grep -E "^Running|ERROR|fuzz check failed|runtime error" "$log" | tail -3
     # Qt keeps a little from one input to the next (parsed settings files,
     # timer tables), so libFuzzer would scan for leaks after nearly every
     # input, at a tenth of the speed: while fuzzing, leaks are looked for
