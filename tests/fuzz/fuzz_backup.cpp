@@ -52,7 +52,8 @@ void importOver(const QByteArray& backupBytes, const QByteArray* settingsBytes) 
     }
 
     if (settingsBytes)
-        FUZZ_CHECK(fuzz::readFile(copy) == *settingsBytes, "the old settings are kept as they were");
+        FUZZ_CHECK(fuzz::readFile(copy) == *settingsBytes,
+                   "the old settings are kept as they were");
     const backup::Checked checked = backup::read(backupPath);
     FUZZ_CHECK(checked.problem.isEmpty(), "an accepted backup reads again");
     SettingsStore after(settingsPath);
@@ -102,8 +103,9 @@ void makeSeeds(const QString& folder) {
     holidays.mark(QDate(2027, 1, 25), QDate(2027, 2, 5));
     plan.setWeekdayChoice(6, DayPlan::NoBells);
     plan.setDates(QDate(2027, 1, 11), QDate(2027, 1, 15), DayPlan::WeekendTable);
-    FUZZ_CHECK(backup::exportTo(store, folder + QStringLiteral("/../backup/exported.ini")).isEmpty(),
-               "the seed backup written");
+    FUZZ_CHECK(
+        backup::exportTo(store, folder + QStringLiteral("/../backup/exported.ini")).isEmpty(),
+        "the seed backup written");
 }
 
 } // namespace

@@ -144,10 +144,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // Ctrl+V, Shift+Insert, Ctrl+X, Ctrl+Z, Ctrl+A: the field's own
             // editing shortcuts never reach the text.
             static const std::pair<int, Qt::KeyboardModifiers> shortcuts[] = {
-                {Qt::Key_V, Qt::ControlModifier},  {Qt::Key_Insert, Qt::ShiftModifier},
-                {Qt::Key_X, Qt::ControlModifier},  {Qt::Key_Z, Qt::ControlModifier},
-                {Qt::Key_A, Qt::ControlModifier},  {Qt::Key_Delete, Qt::ShiftModifier},
-                {Qt::Key_Y, Qt::ControlModifier},  {Qt::Key_K, Qt::ControlModifier}};
+                {Qt::Key_V, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+                {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier},
+                {Qt::Key_A, Qt::ControlModifier}, {Qt::Key_Delete, Qt::ShiftModifier},
+                {Qt::Key_Y, Qt::ControlModifier}, {Qt::Key_K, Qt::ControlModifier}};
             const auto& [key, modifiers] = shortcuts[in.next() % std::size(shortcuts)];
             press(cell, key, modifiers);
             mayChange = key == Qt::Key_Delete; // Shift+Delete is a Delete
@@ -182,8 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (isTimeForm(before) && !mayLeaveForm)
             FUZZ_CHECK(isTimeForm(after), "a time keeps its form");
         if (advanced)
-            FUZZ_CHECK(index != timetable::kLastWeekdayCell &&
-                           index != timetable::kLastWeekendCell,
+            FUZZ_CHECK(index != timetable::kLastWeekdayCell && index != timetable::kLastWeekendCell,
                        "the focus moves on only where a next cell is");
     }
     return 0;
