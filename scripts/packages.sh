@@ -8,6 +8,8 @@ RUN_PACKAGES="gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-p
 TEST_PACKAGES="procps dbus-x11 pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils imagemagick
   gsettings-desktop-schemas dbus xfconf libxfconf-0-3 desktop-file-utils faketime clang-format
   pipewire pipewire-pulse wireplumber dpkg-dev lintian appstream systemd-journal-remote nodejs"
+# The fuzz targets: clang and its libFuzzer runtime.
+FUZZ_PACKAGES="clang libclang-rt-dev"
 
 # Installs whatever of the given packages is missing.
 install_packages() {

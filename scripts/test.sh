@@ -24,4 +24,7 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" \
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     scripts/with-test-services.sh ctest --test-dir build-asan --output-on-failure -j"$jobs" -L unit || status=1
+# Hostile input: each fuzz target's seeds once, then 30 s of fuzzing each.
+install_packages $FUZZ_PACKAGES
+tests/fuzz/run.sh 30 || status=1
 exit $status

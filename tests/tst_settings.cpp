@@ -209,6 +209,13 @@ private slots:
         for (const char* bad : {"2027-02-30", "2027-09-06..2027-06-25", "23.04.2027", "2027-4-23",
                                 "2027-04-23,", "0001-01-01..9999-12-31", "tatil"})
             QVERIFY2(!parseDates(QString::fromLatin1(bad)), bad);
+        // Ranges written over one another count every day they name: a backup
+        // of a few kilobytes must not keep the program busy at every start.
+        const QString year = QStringLiteral("2027-01-01..2027-12-31");
+        const QString oneDayShort = QDate(2027, 1, 1).addDays(kMaxDays - 1).toString(Qt::ISODate);
+        QCOMPARE(parseDates(QStringLiteral("2027-01-01..") + oneDayShort)->size(),
+                 size_t(kMaxDays));
+        QVERIFY(!parseDates(QStringList(kMaxDays / 365 + 1, year).join(QLatin1Char(','))));
         QCOMPARE(parseYears(QStringLiteral("2027,2026"))->size(), size_t(2));
         QVERIFY(!parseYears(QStringLiteral("2026,yarın")));
     }

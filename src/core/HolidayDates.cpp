@@ -39,18 +39,22 @@ std::optional<DateSet> parseDates(const QString& text) {
     DateSet days;
     if (text.trimmed().isEmpty())
         return days;
+    // The days named, a day named twice counted twice: ranges written over
+    // one another (a few kilobytes of them) would otherwise keep the program
+    // busy for minutes at every start. The program writes each day once.
+    qint64 named = 0;
     for (const QString& raw : text.split(QLatin1Char(','))) {
         const QString item = raw.trimmed();
         const qsizetype mark = item.indexOf(kRangeMark);
         const auto from = parseDay(mark < 0 ? item : item.left(mark));
         const auto to = parseDay(mark < 0 ? item : item.mid(mark + kRangeMark.size()));
-        if (!from || !to || *to < *from || from->daysTo(*to) >= kMaxDays)
+        if (!from || !to || *to < *from)
             return std::nullopt;
-        for (QDate d = *from; d <= *to; d = d.addDays(1)) {
+        named += from->daysTo(*to) + 1;
+        if (named > kMaxDays)
+            return std::nullopt;
+        for (QDate d = *from; d <= *to; d = d.addDays(1))
             days.insert(d);
-            if (days.size() > size_t(kMaxDays))
-                return std::nullopt;
-        }
     }
     return days;
 }
