@@ -19,7 +19,7 @@ cmake --build build-asan -j"$jobs"
 load=""
 start_load() {
     [ "${VELMAR_TEST_LOAD:-0}" -gt 0 ] || return 0
-    setsid stress-ng --cpu "$VELMAR_TEST_LOAD" --quiet &
+    setsid stress-ng --cpu "$VELMAR_TEST_LOAD" --quiet >/dev/null 2>&1 &
     load=$!
 }
 stop_load() {
