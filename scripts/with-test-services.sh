@@ -22,12 +22,12 @@ export XDG_RUNTIME_DIR="$work/runtime"
 export XDG_CONFIG_HOME="$work/config"
 export VELMAR_TEST_SERVICES=1
 
-# X server and tray host.
+# X server and tray host. Each service is waited for up to 30 s: a busy PC starts them slowly.
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Session bus.
 eval "$(dbus-launch --sh-syntax)"
@@ -39,7 +39,7 @@ cat >"$work/trayer-ctl" <<SH
 if [ "\$1" = stop ]; then
     pid=\$(cat "$work/trayer.pid" 2>/dev/null) || exit 0
     kill "\$pid" 2>/dev/null
-    for _ in \$(seq 50); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in \$(seq 300); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
     rm -f "$work/trayer.pid"
 else
     [ -f "$work/trayer.pid" ] && exit 0
@@ -58,19 +58,19 @@ if [ "${VELMAR_SOUND_SERVER:-pulseaudio}" = pipewire ]; then
 #!/usr/bin/env bash
 [ -f "$work/pw.pids" ] && kill \$(cat "$work/pw.pids") 2>/dev/null
 for pid in \$(cat "$work/pw.pids" 2>/dev/null); do
-    for _ in \$(seq 50); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in \$(seq 300); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
 done
 rm -f "$work/pw.pids" "$work/runtime/pipewire-0" "$work/runtime/pipewire-0.lock"
 HOME="$work/home" setsid pipewire >>"$work/pw.log" 2>&1 &
 echo \$! >>"$work/pw.pids"
-for _ in \$(seq 50); do [ -S "$work/runtime/pipewire-0" ] && break; sleep 0.1; done
+for _ in \$(seq 300); do [ -S "$work/runtime/pipewire-0" ] && break; sleep 0.1; done
 HOME="$work/home" setsid wireplumber >>"$work/pw.log" 2>&1 &
 echo \$! >>"$work/pw.pids"
 HOME="$work/home" setsid pipewire-pulse >>"$work/pw.log" 2>&1 &
 echo \$! >>"$work/pw.pids"
-for _ in \$(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in \$(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl load-module module-null-sink sink_name=velmar_null >/dev/null
-for _ in \$(seq 50); do pactl set-default-sink velmar_null 2>/dev/null &&
+for _ in \$(seq 300); do pactl set-default-sink velmar_null 2>/dev/null &&
     pactl info | grep -q "Default Sink: velmar_null" && break; sleep 0.1; done
 SH
     stop_sound() { [ -f "$work/pw.pids" ] && kill $(cat "$work/pw.pids") 2>/dev/null; }
@@ -85,10 +85,10 @@ PA
     cat >"$work/restart-pulse" <<SH
 #!/usr/bin/env bash
 pkill -f "pulseaudio -n -F $work/pulse.pa"
-for _ in \$(seq 50); do pgrep -f "pulseaudio -n -F $work/pulse.pa" >/dev/null || break; sleep 0.1; done
+for _ in \$(seq 300); do pgrep -f "pulseaudio -n -F $work/pulse.pa" >/dev/null || break; sleep 0.1; done
 HOME="$work/home" setsid pulseaudio -n -F "$work/pulse.pa" --exit-idle-time=-1 --daemonize=no \\
     --system=false --disallow-exit >>"$work/pulse.log" 2>&1 &
-for _ in \$(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in \$(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 SH
     stop_sound() { pkill -f "pulseaudio -n -F $work/pulse.pa" 2>/dev/null; }
 fi

@@ -21,6 +21,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 sink=velmar_null
 
 volume() { pactl get-sink-volume "$sink" | grep -o '[0-9]*%' | head -1 | tr -d %; }
+# Waits below are for what the program promises (muted at start, a bell in its
+# minute, music after it), with margins a busy PC does not cross; a pass ends early.
 # Streams that play: a bell made ready ahead waits on the server corked.
 streams() { pactl list sink-inputs | grep -c "Corked: no"; }
 # Loudest sample on the sink's monitor over half a second.
@@ -58,24 +60,27 @@ export GSETTINGS_BACKEND=keyfile
 # 1. A weekday's exit bell at 09:10, then break music.
 app "$root/a" with-music
 start "$root/a" "$root/config-a" "2026-12-07 09:09:56" -systray
-wait_for 10 'test -f "$root/config-a/VelmarDorl/VelmarDorl.ini"' || fail "no start"
-wait_for 3 'test "$(volume)" = 0' || fail "not muted at start-up: $(volume)%"
+wait_for 30 'test -f "$root/config-a/VelmarDorl/VelmarDorl.ini"' || fail "no start"
+wait_for 15 'test "$(volume)" = 0' || fail "not muted at start-up: $(volume)%"
 [ "$(streams)" = 0 ] || fail "a sound before the bell"
 if gsettings list-keys org.gnome.desktop.sound >/dev/null 2>&1; then
-    wait_for 5 'test "$(gsettings get org.gnome.desktop.sound event-sounds)" = false' ||
+    wait_for 15 'test "$(gsettings get org.gnome.desktop.sound event-sounds)" = false' ||
         fail "the desktop's event sounds are still on"
 fi
-wait_for 8 'test "$(streams)" -gt 0' || fail "no bell at 09:10"
+wait_for 20 'test "$(streams)" -gt 0' || fail "no bell at 09:10"
 [ "$(volume)" -ge 95 ] || fail "master level not raised at the bell: $(volume)%"
 loud=$(loudness)
 [ "$loud" -gt 1000 ] || fail "the sink's monitor is silent ($loud)"
 # The journal where one runs, standard error otherwise.
-{ grep -q "Çalıyor: Çıkış zili" "$root/out.log" ||
-    journalctl -q -t velmar-dorl --since -5min 2>/dev/null | grep -q "Çalıyor: Çıkış zili"; } ||
-    fail "the bell is not in the log"
+logged() {
+    grep -q "$1" "$root/out.log" ||
+        journalctl -q -t velmar-dorl --since -5min 2>/dev/null | grep -q "$1"
+}
+logged "Çalıyor: Çıkış zili" || fail "the bell is not in the log"
 echo "bell: stream on the sink, master $(volume)%, loudest sample $loud, logged"
-sleep 8 # past the melody (6.7 s): a song follows
-[ "$(streams)" -gt 0 ] || fail "no break music after the exit bell"
+# A song follows the melody (6.7 s).
+wait_for 30 'logged "Çalıyor: Müzik"' || fail "no break music after the exit bell"
+wait_for 5 'test "$(streams)" -gt 0' || fail "the song is not on the sink"
 [ "$(volume)" -ge 95 ] || fail "muted during the music"
 echo "music: stream on the sink after the bell"
 stop
@@ -83,14 +88,14 @@ stop
 # 2. Nothing to follow: muted again after the bell.
 app "$root/b"
 start "$root/b" "$root/config-b" "2026-12-07 09:09:57" -systray
-wait_for 8 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (b)"
-wait_for 12 'test "$(volume)" = 0' || fail "not muted after the bell: $(volume)%"
+wait_for 20 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (b)"
+wait_for 30 'test "$(volume)" = 0' || fail "not muted after the bell: $(volume)%"
 echo "after the bell: master back to its minimum"
 stop
 
 # 3. Saturday: the notice shows, weekday cells stay silent.
 start "$root/b" "$root/config-c" "2026-12-12 09:09:57" -systray
-wait_for 10 'test -n "$(xdotool search --onlyvisible --name "^Velmar Dorl\$" 2>/dev/null)"' ||
+wait_for 30 'test -n "$(xdotool search --onlyvisible --name "^Velmar Dorl\$" 2>/dev/null)"' ||
     fail "no weekend notice"
 sleep 6
 [ "$(streams)" = 0 ] || fail "a weekday bell rang on Saturday"
@@ -100,12 +105,14 @@ stop
 # 4. The sound server restarted between two bells.
 mkdir -p "$root/config-d/VelmarDorl"
 printf '[Saatler]\ntimex%%283%%29=09:11\n' >"$root/config-d/VelmarDorl/VelmarDorl.ini"
-start "$root/b" "$root/config-d" "2026-12-07 09:10:50" -systray
-wait_for 15 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (d)"
-wait_for 15 'test "$(streams)" = 0' || fail "the bell did not end"
+# Started in the 09:10 bell's late window: it rings at once and has ended (6.7 s) well
+# before 09:11, however slowly a busy PC starts the program.
+start "$root/b" "$root/config-d" "2026-12-07 09:10:35" -systray
+wait_for 20 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (d)"
+wait_for 20 'test "$(streams)" = 0' || fail "the bell did not end"
 "$VELMAR_RESTART_PULSE"
 pactl set-sink-volume "$sink" 100%
-wait_for 70 'test "$(streams)" -gt 0' || fail "no bell at 09:11 after the restart"
+wait_for 90 'test "$(streams)" -gt 0' || fail "no bell at 09:11 after the restart"
 echo "after a sound server restart: the next bell plays"
 stop
 
@@ -114,7 +121,7 @@ mkdir -p "$root/config-e/VelmarDorl"
 printf '[Ses]\nMasterVolume=2\n' >"$root/config-e/VelmarDorl/VelmarDorl.ini"
 pactl set-sink-volume "$sink" 100%
 start "$root/b" "$root/config-e" "2026-12-07 07:00:00" -systray
-wait_for 10 'test "$(volume)" = 0' || fail "not muted at start-up (e): $(volume)%"
+wait_for 30 'test "$(volume)" = 0' || fail "not muted at start-up (e): $(volume)%"
 kill -TERM "$program"
 wait "$program"
 code=$?

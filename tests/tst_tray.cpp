@@ -56,8 +56,8 @@ class TrayTest : public QObject {
 private slots:
     void initTestCase() {
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            QTest::qWait(2000); // the tray host may still be starting
-            if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            // The tray host may still be starting, slowly on a busy PC.
+            if (!QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 30000)) {
                 if (qEnvironmentVariableIsSet("VELMAR_TEST_SERVICES"))
                     QFAIL("the test services should provide a tray");
                 QSKIP("no tray");
