@@ -35,7 +35,8 @@ listing=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/velmar-dorl ./usr/share/applications/velmar-dorl.desktop \
     "./usr/share/velmar-dorl/Melodiler/Melodi 1.wav" ./usr/share/doc/velmar-dorl/copyright \
     ./usr/lib/systemd/system/velmar-dorl-wake@.timer ./usr/lib/systemd/system/velmar-dorl-wake@.service \
-    ./usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules; do
+    ./usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules ./usr/lib/systemd/system/velmar-dorl-poweron.service \
+    ./usr/libexec/velmar-dorl/velmar-dorl-poweron; do
     grep -qF " $f" <<<"$listing" || fail "not in the package: $f"
 done
 outside=$(grep -v ' \./usr/' <<<"$listing" | grep -v ' \./$')
@@ -68,7 +69,8 @@ grep -q "Melodi 1.wav" "$tmp/out.log" || fail "the bell did not come from the da
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq velmar-dorl >/dev/null 2>&1 || fail "apt-get remove"
 for f in /usr/bin/velmar-dorl /usr/share/velmar-dorl /usr/share/applications/velmar-dorl.desktop \
     /usr/share/doc/velmar-dorl /usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules \
-    /usr/lib/systemd/system/velmar-dorl-wake@.timer; do
+    /usr/lib/systemd/system/velmar-dorl-wake@.timer /usr/lib/systemd/system/velmar-dorl-poweron.service \
+    /usr/libexec/velmar-dorl; do
     [ -e "$f" ] && fail "left behind: $f"
 done
 echo "PASS: packaged, installed with apt-get, rang a bell, removed"
