@@ -40,7 +40,7 @@ private slots:
         // 15 minutes before 08:15 until the last bell, then the wake-up moves to tomorrow.
         QCOMPARE(r.inhibitor.changes, (QStringList{"on 08:00", "off 15:01"}));
         QCOMPARE(r.wake.calls.last(), QStringLiteral("set 2026-12-08 08:10"));
-        QCOMPARE(r.day->wakeText(), QStringLiteral("Bilgisayar yarın 08:10'da uyanacak"));
+        QCOMPARE(r.day->wakeText(), QStringLiteral("Bilgisayar yarın 08:10'da açılacak"));
         // A countdown or a sound holds it whatever the hour.
         r.day->setCountingDown(true);
         QVERIFY(r.inhibitor.held);
