@@ -34,6 +34,11 @@ while [ $# -gt 0 ]; do
 done
 case "$mode" in
 no) [ -n "$t" ] || exit 1
+    # An RTC that takes alarms up to $FAKE/ahead seconds ahead only.
+    if [ -s "$FAKE/ahead" ] && [ $((t - $(date +%s))) -gt "$(cat "$FAKE/ahead")" ]; then
+        echo "rtcwake: set rtc wake alarm failed: Invalid argument" >&2
+        exit 1
+    fi
     if [ "$(sed -n 3p "$FAKE/adjtime" 2>/dev/null)" = LOCAL ]; then
         t=$(date -u -d "$(date -d "@$t" '+%Y-%m-%d %H:%M:%S')" +%s)
     fi
@@ -132,12 +137,33 @@ shutdown "$poweroff"
 [ "$rc" != 0 ] && [ "$(alarm)" = "$(at '2099-01-04 08:05:00')" ] || fail "unreadable timers: alarm $(alarm): $out"
 grep -q 'okunamadı' <<<"$out" || fail "unreadable timers not logged: $out"
 
+# An RTC without a day alarm (a day ahead at most): three days ahead is set as
+# the same time of the last day it takes, and logged so; one without a month
+# alarm the same for a wake-up after a summer's holiday.
+for ahead in 86400 $((28 * 86400)); do
+    reset
+    echo "$ahead" >"$tmp/ahead"
+    wanted=$(date -d "$(date -d '+80 days' '+%Y-%m-%d') 07:55:00" +%s)
+    [ "$ahead" = 86400 ] && wanted=$(date -d "$(date -d '+3 days' '+%Y-%m-%d') 07:55:00" +%s)
+    expected=$((wanted - 86400))
+    while [ $((expected - $(date +%s))) -gt "$ahead" ]; do expected=$((expected - 86400)); done
+    timer "$(name "$(date -d "@$wanted" '+%Y-%m-%d %H:%M:%S')")" active >"$tmp/units"
+    shutdown "$poweroff"
+    [ "$rc" = 0 ] && [ "$(alarm)" = "$expected" ] ||
+        fail "RTC $ahead s ahead: alarm $(alarm), not $expected, status $rc: $out"
+    grep -q 'Invalid argument' <<<"$out" && grep -q 'erken açılacak' <<<"$out" || fail "earlier alarm not logged: $out"
+    [ "$(wc -l <"$tmp/rtcwake.calls")" -le 33 ] || fail "rtcwake tried $(wc -l <"$tmp/rtcwake.calls") times"
+done
+rm "$tmp/ahead"
+
 # rtcwake refusing: logged, no record of an alarm that was not set.
 reset
-printf '#!/bin/sh\necho "rtcwake: /dev/rtc0: unable to find device" >&2\nexit 1\n' >"$tmp/bin/rtcwake"
+printf '#!/bin/sh\necho >>"$FAKE/rtcwake.calls"\necho "rtcwake: /dev/rtc0: unable to find device" >&2\nexit 1\n' >"$tmp/bin/rtcwake"
 timer "$(name '2099-01-04 08:05:00')" active >"$tmp/units"
 shutdown "$poweroff"
 [ "$rc" != 0 ] && [ ! -e "$tmp/state/poweron-alarm" ] || fail "a refused alarm recorded: $out"
+# It tries earlier days only within a month.
+[ "$(wc -l <"$tmp/rtcwake.calls")" -le 33 ] || fail "rtcwake tried $(wc -l <"$tmp/rtcwake.calls") times"
 grep -q 'kurulamadı: rtcwake: /dev/rtc0' <<<"$out" || fail "refusal not logged: $out"
 
 echo "PASS: power-on alarm at shutdown"
