@@ -35,7 +35,8 @@ listing=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/velmar-dorl ./usr/share/applications/velmar-dorl.desktop \
     "./usr/share/velmar-dorl/Melodiler/Melodi 1.wav" ./usr/share/doc/velmar-dorl/copyright \
     ./usr/lib/systemd/system/velmar-dorl-wake@.timer ./usr/lib/systemd/system/velmar-dorl-wake@.service \
-    ./usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules; do
+    ./usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules ./usr/lib/systemd/system/velmar-dorl-poweron.service \
+    ./usr/libexec/velmar-dorl/velmar-dorl-poweron; do
     grep -qF " $f" <<<"$listing" || fail "not in the package: $f"
 done
 outside=$(grep -v ' \./usr/' <<<"$listing" | grep -v ' \./$')
@@ -66,9 +67,13 @@ kill "$program"; wait "$program" 2>/dev/null
 grep -q "Melodi 1.wav" "$tmp/out.log" || fail "the bell did not come from the data folder's melody"
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq velmar-dorl >/dev/null 2>&1 || fail "apt-get remove"
+# A package with a postrm (or conffiles) stays listed after a remove, and the
+# next run would take it for an installed one.
+dpkg -s velmar-dorl >/dev/null 2>&1 && fail "still in dpkg's list after apt-get remove"
 for f in /usr/bin/velmar-dorl /usr/share/velmar-dorl /usr/share/applications/velmar-dorl.desktop \
     /usr/share/doc/velmar-dorl /usr/share/polkit-1/rules.d/50-velmar-dorl-wake.rules \
-    /usr/lib/systemd/system/velmar-dorl-wake@.timer; do
+    /usr/lib/systemd/system/velmar-dorl-wake@.timer /usr/lib/systemd/system/velmar-dorl-poweron.service \
+    /usr/libexec/velmar-dorl; do
     [ -e "$f" ] && fail "left behind: $f"
 done
 echo "PASS: packaged, installed with apt-get, rang a bell, removed"

@@ -40,7 +40,7 @@ private slots:
         // 15 minutes before 08:15 until the last bell, then the wake-up moves to tomorrow.
         QCOMPARE(r.inhibitor.changes, (QStringList{"on 08:00", "off 15:01"}));
         QCOMPARE(r.wake.calls.last(), QStringLiteral("set 2026-12-08 08:10"));
-        QCOMPARE(r.day->wakeText(), QStringLiteral("Bilgisayar yarın 08:10'da uyanacak"));
+        QCOMPARE(r.day->wakeText(), QStringLiteral("Bilgisayar yarın 08:10'da açılacak"));
         // A countdown or a sound holds it whatever the hour.
         r.day->setCountingDown(true);
         QVERIFY(r.inhibitor.held);
@@ -110,7 +110,7 @@ private slots:
         woken.day->settingsChanged();
         QVERIFY(woken.inhibitor.held);
         QCOMPARE(woken.wake.calls.last(), QStringLiteral("set 2026-12-08 00:02"));
-        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar yarın 00:02'de uyanacak"));
+        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar yarın 00:02'de açılacak"));
         woken.runUntil(on(kMonday.addDays(1), 0, 3));
         QCOMPARE(woken.player.opened().size(), 1);
         QCOMPARE(woken.wake.calls.last(), QStringLiteral("set 2026-12-08 23:57"));
@@ -174,9 +174,9 @@ private slots:
         // The wake-up line names the day as the next-bell line does: a winter
         // break puts it beyond the coming week, where a weekday alone misleads.
         DayRig woken(on(kFriday, 16, 0), true);
-        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar Pazartesi 08:10'da uyanacak"));
+        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar Pazartesi 08:10'da açılacak"));
         woken.plan.setDates(kFriday.addDays(3), kFriday.addDays(9), DayPlan::NoBells);
-        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar 21.12.2026 08:10'da uyanacak"));
+        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar 21.12.2026 08:10'da açılacak"));
         QCOMPARE(woken.day->nextBellText(),
                  QStringLiteral("Sonraki zil 21.12.2026 08:15 (Öğrenci girişi)"));
 

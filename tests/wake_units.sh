@@ -3,7 +3,7 @@
 # program escapes it, and the polkit rule's answers.
 # Usage: wake_units.sh SOURCE_DIR
 set -uo pipefail
-data="$1/data"
+data="$(cd "$1" && pwd)/data"
 fail() { echo "FAIL: $*"; exit 1; }
 
 if command -v systemd-analyze >/dev/null; then
@@ -15,10 +15,21 @@ if command -v systemd-analyze >/dev/null; then
     units=$(mktemp -d)
     trap 'rm -rf "$units"' EXIT
     cp "$data"/velmar-dorl-wake@.timer "$data"/velmar-dorl-wake@.service "$units/"
+    # The power-on service as installed, its script taken from here (verify
+    # wants it to exist).
+    script=/usr/libexec/velmar-dorl/velmar-dorl-poweron
+    grep -qx "ExecStop=$script" "$data/velmar-dorl-poweron.service" || fail "ExecStop is not $script"
+    sed "s|$script|$data/velmar-dorl-poweron|" "$data/velmar-dorl-poweron.service" >"$units/velmar-dorl-poweron.service"
+    # systemd passes over a dependency on a unit it cannot find; the timer's
+    # link to the power-on service decides what is read at shutdown.
+    for key in Wants Before; do
+        grep -qx "$key=velmar-dorl-poweron.service" "$data/velmar-dorl-wake@.timer" ||
+            fail "the timer has no $key= on velmar-dorl-poweron.service"
+    done
     # verify splits its arguments at ':': the same time with the colons escaped too.
     unit="velmar-dorl-wake@${instance//:/\\x3a}"
-    out=$(SYSTEMD_UNIT_PATH="$units:" systemd-analyze verify --man=no "$unit.timer" "$unit.service" 2>&1) ||
-        fail "systemd-analyze verify: $out"
+    out=$(SYSTEMD_UNIT_PATH="$units:" systemd-analyze verify --man=no "$unit.timer" "$unit.service" \
+        velmar-dorl-poweron.service 2>&1) || fail "systemd-analyze verify: $out"
     [ -z "$out" ] || fail "systemd-analyze verify: $out"
 else
     echo "SKIP: no systemd-analyze"

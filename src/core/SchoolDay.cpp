@@ -45,7 +45,7 @@ void SchoolDay::setWakeAlarm(WakeAlarm* alarm) {
             } else if (wake_->armedFor().isValid()) {
                 wakeProblemLogged_.clear();
                 eventlog::info(
-                    QStringLiteral("Bilgisayar %1 uyanacak")
+                    QStringLiteral("Bilgisayar %1 açılacak")
                         .arg(wake_->armedFor().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
             }
             keepAwake();
@@ -224,7 +224,7 @@ QString SchoolDay::wakeText() const {
         const QDateTime at = wake_->armedFor();
         const QString words = bellcalendar::dayWords(at.date(), now().date());
         const QString day = words.isEmpty() ? words : words + QLatin1Char(' ');
-        return QStringLiteral("Bilgisayar %1%2 uyanacak").arg(day, bellcalendar::atTime(at.time()));
+        return QStringLiteral("Bilgisayar %1%2 açılacak").arg(day, bellcalendar::atTime(at.time()));
     }
     if (awake_ || bellcalendar::next(values_, plan_, now()))
         return QStringLiteral("Bilgisayar uyanık tutuluyor");

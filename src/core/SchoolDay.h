@@ -72,8 +72,9 @@ public:
     QString dayNotes() const;
     // "Sonraki zil 09:20 (Öğrenci girişi)".
     QString nextBellText() const;
-    // "Bilgisayar 08:10'da uyanacak" or "Bilgisayar uyanık tutuluyor"; empty
-    // with no bell ahead.
+    // "Bilgisayar 08:10'da açılacak" or "Bilgisayar uyanık tutuluyor"; empty
+    // with no bell ahead. "açılacak" says both woken from suspend and powered
+    // on after a shutdown: which the night brings is not known in advance.
     QString wakeText() const;
 
 signals:
