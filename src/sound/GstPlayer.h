@@ -48,7 +48,6 @@ private:
     bool ensurePipeline();
     void dropPipeline(GstElement*& pipeline);
     void dropPrepared();
-    void applyVolume(GstElement* pipeline, long hundredthsOfDb);
     bool startPrepared(const QString& path);
     void finishLater(bool ok, int afterMs = 0);
 
