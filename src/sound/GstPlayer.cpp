@@ -1,5 +1,6 @@
 #include "sound/GstPlayer.h"
 
+#include "platform/EventLog.h"
 #include "sound/GstPipeline.h"
 
 #include <QFile>
@@ -86,6 +87,7 @@ void GstPlayer::setOutput(const QString& name) {
 
 void GstPlayer::halt() {
     playing_ = false;
+    fromPrepared_ = false;
     if (playbin_)
         gst_element_set_state(playbin_, GST_STATE_NULL); // joins the old stream's threads
     // Counted after the old stream is down: whatever it reported carries the old number.
@@ -122,12 +124,47 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     preparedExpiry_.start();
 }
 
+// The stream made ready may have gone with a sound server that restarted, or
+// been moved by the server to another output when ours went away (it stays
+// there when ours comes back): uncorked, it would be lost or heard in the
+// wrong place. The server is asked where it is.
+bool GstPlayer::preparedStillGood() {
+    const QString name = QFileInfo(preparedPath_).fileName();
+    if (preparedFailed_ || !QFileInfo(preparedPath_).isFile()) {
+        eventlog::info(
+            QStringLiteral("Hazırlanan ses kullanılamıyor: yeniden açılıyor (%1)").arg(name));
+        return false;
+    }
+    // Still prerolling: nothing of it is on the server to ask about yet.
+    if (gst_element_get_state(prepared_, nullptr, nullptr, 0) != GST_STATE_CHANGE_SUCCESS)
+        return true;
+    const std::optional<QString> on = gstpipeline::streamOutput(prepared_);
+    if (!on)
+        return true; // not a sound server's stream
+    // With the stream gone the sink answers nothing, or posts an error.
+    if (on->isEmpty() || preparedFailed_) {
+        eventlog::warning(
+            QStringLiteral(
+                "Hazırlanan sesin ses sunucusuyla bağlantısı kopmuş: yeniden açılıyor (%1)")
+                .arg(name));
+        return false;
+    }
+    if (!output_.isEmpty() && *on != output_) {
+        eventlog::warning(
+            QStringLiteral(
+                "Hazırlanan ses başka çıkışa taşınmış (%1, seçilen %2): yeniden açılıyor (%3)")
+                .arg(*on, output_, name));
+        return false;
+    }
+    return true;
+}
+
 // The prepared pipeline becomes the one in use, and only its playback starts.
 bool GstPlayer::startPrepared(const QString& path) {
     if (!prepared_ || preparedPath_ != QFileInfo(path).absoluteFilePath())
         return false;
-    if (preparedFailed_ || !QFileInfo(path).isFile()) {
-        dropPrepared(); // opened anew, it fails as any broken file does
+    if (!preparedStillGood()) {
+        dropPrepared(); // opened anew: only that can tell a broken file
         return false;
     }
     GstElement* spent = playbin_;
@@ -139,8 +176,9 @@ bool GstPlayer::startPrepared(const QString& path) {
     activeBus_ = bus;
     gst_object_unref(bus);
     gstpipeline::setLevel(playbin_, volume_);
+    fromPrepared_ = true;
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        finishLater(false);
+        reopenLater();
     dropPipeline(spent); // already stopped by halt()
     return true;
 }
@@ -148,8 +186,13 @@ bool GstPlayer::startPrepared(const QString& path) {
 void GstPlayer::open(const QString& path) {
     halt();
     playing_ = true;
+    path_ = path;
     if (startPrepared(path))
         return;
+    openFresh(path);
+}
+
+void GstPlayer::openFresh(const QString& path) {
     // The sink in use carries the level, and the sink is made anew for each
     // stream: a level set while the old one played went to the old sink.
     setVolume(volume_);
@@ -166,17 +209,37 @@ void GstPlayer::open(const QString& path) {
         finishLater(false);
 }
 
-// Reported from the event loop, never from inside open(), and only for the
-// file that is still playing. Safe from any thread.
-void GstPlayer::finishLater(bool ok, int afterMs) {
+// A bell made ready that failed to start (its server went away between the
+// check and the start) is opened afresh at once, from the event loop.
+void GstPlayer::reopenLater() {
     const quint64 generation = generation_;
     QMetaObject::invokeMethod(
         this,
-        [this, generation, ok, afterMs] {
-            const auto finish = [this, generation, ok] {
+        [this, generation] {
+            if (generation != generation_ || !playing_)
+                return;
+            eventlog::warning(QStringLiteral("Hazırlanan ses başlamadı: yeniden açılıyor (%1)")
+                                  .arg(QFileInfo(path_).fileName()));
+            halt();
+            dropPipeline(playbin_);
+            playing_ = true;
+            openFresh(path_);
+        },
+        Qt::QueuedConnection);
+}
+
+// Reported from the event loop, never from inside open(), and only for the
+// file that is still playing. Safe from any thread.
+void GstPlayer::finishLater(bool ok, int afterMs, bool outputFailed) {
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, ok, afterMs, outputFailed] {
+            const auto finish = [this, generation, ok, outputFailed] {
                 if (generation != generation_ || !playing_)
                     return;
                 halt();
+                outputFailed_ = !ok && outputFailed;
                 emit finished(ok);
             };
             if (afterMs > 0)
@@ -223,8 +286,12 @@ int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
         // which still plays for a while: stopping now would cut the tail.
         player->finishLater(true, gstpipeline::tailMsOf(message));
         break;
-    case GST_MESSAGE_ERROR: // from any element: not a file we can play
-        player->finishLater(false);
+    case GST_MESSAGE_ERROR:
+        // Only a fresh pipeline's failure is the file's (or, from the sink, the output's).
+        if (player->fromPrepared_.exchange(false))
+            player->reopenLater();
+        else
+            player->finishLater(false, 0, gstpipeline::fromSink(message));
         break;
     default:
         break;

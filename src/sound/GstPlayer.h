@@ -30,6 +30,7 @@ public:
     void setOutput(const QString& name) override;
     void setVolume(long hundredthsOfDb) override;
     long volume() const override { return volume_; }
+    bool outputFailed() const override { return outputFailed_; }
 
     // For benchmarks and tests that watch the sink: that of the pipeline the
     // next open() of a prepared file starts, else that of the one in use
@@ -49,7 +50,10 @@ private:
     void dropPipeline(GstElement*& pipeline);
     void dropPrepared();
     bool startPrepared(const QString& path);
-    void finishLater(bool ok, int afterMs = 0);
+    bool preparedStillGood();
+    void openFresh(const QString& path);
+    void reopenLater();
+    void finishLater(bool ok, int afterMs = 0, bool outputFailed = false);
 
     QString sinkDescription_;
     QString output_; // the sound server's output, empty for the default
@@ -65,6 +69,11 @@ private:
     // Counts opened files; a report from an earlier one is dropped. Read on
     // GStreamer's threads, so atomic.
     std::atomic<quint64> generation_{0};
+    // The pipeline in use was made ready ahead: a failure of it is no
+    // verdict on the file, which is opened afresh. Read on GStreamer's threads.
+    std::atomic<bool> fromPrepared_{false};
+    QString path_; // the file last opened
     bool playing_ = false;
+    bool outputFailed_ = false;
     long volume_ = 0;
 };
