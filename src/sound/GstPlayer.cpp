@@ -18,6 +18,8 @@ GstPlayer::GstPlayer(const QString& audioSink, QObject* parent)
     preparedExpiry_.setSingleShot(true);
     preparedExpiry_.setInterval(kPreparedKeptMs);
     connect(&preparedExpiry_, &QTimer::timeout, this, &GstPlayer::dropPrepared);
+    preparedWatch_.setInterval(kPreparedCheckMs);
+    connect(&preparedWatch_, &QTimer::timeout, this, &GstPlayer::checkPrepared);
 }
 
 GstPlayer::~GstPlayer() {
@@ -57,6 +59,7 @@ void GstPlayer::dropPipeline(GstElement*& pipeline) {
 
 void GstPlayer::dropPrepared() {
     preparedExpiry_.stop();
+    preparedWatch_.stop();
     preparedPath_.clear();
     dropPipeline(prepared_);
 }
@@ -96,6 +99,7 @@ void GstPlayer::halt() {
 
 void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     const QFileInfo info(path);
+    preparedLevel_ = hundredthsOfDb;
     if (prepared_ && preparedPath_ == info.absoluteFilePath()) {
         gstpipeline::setLevel(prepared_, hundredthsOfDb);
         preparedExpiry_.start();
@@ -108,6 +112,7 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     if (!prepared_)
         return;
     preparedFailed_ = false;
+    preparedOutputFailed_ = false;
     preparedPath_ = info.absoluteFilePath();
     gchar* uri = gst_filename_to_uri(QFile::encodeName(preparedPath_).constData(), nullptr);
     g_object_set(prepared_, "uri", uri, nullptr);
@@ -122,56 +127,62 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
         return;
     }
     preparedExpiry_.start();
+    preparedWatch_.start();
 }
 
-// The stream made ready may have gone with a sound server that restarted, or
-// been moved by the server to another output when ours went away (it stays
-// there when ours comes back): uncorked, it would be lost or heard in the
-// wrong place. The server is asked where it is.
-bool GstPlayer::preparedStillGood() {
-    const QString name = QFileInfo(preparedPath_).fileName();
-    if (preparedFailed_ || !QFileInfo(preparedPath_).isFile()) {
-        eventlog::info(
-            QStringLiteral("Hazırlanan ses kullanılamıyor: yeniden açılıyor (%1)").arg(name));
-        return false;
-    }
-    // Still prerolling: nothing of it is on the server to ask about yet.
-    if (gst_element_get_state(prepared_, nullptr, nullptr, 0) != GST_STATE_CHANGE_SUCCESS)
-        return true;
-    const std::optional<QString> on = gstpipeline::streamOutput(prepared_);
+// A stream may have gone with a sound server that restarted, or been moved
+// by the server to another output when ours went away (it stays there when
+// ours comes back). The server is asked where it is; false, with a line in
+// the log, when it is not on the chosen output.
+bool GstPlayer::streamInPlace(GstElement* pipeline, const QString& path) {
+    const std::optional<QString> on = gstpipeline::streamOutput(pipeline);
     if (!on)
         return true; // not a sound server's stream
-    // With the stream gone the sink answers nothing, or posts an error.
-    if (on->isEmpty() || preparedFailed_) {
+    const QString name = QFileInfo(path).fileName();
+    if (on->isEmpty()) {
         eventlog::warning(
-            QStringLiteral(
-                "Hazırlanan sesin ses sunucusuyla bağlantısı kopmuş: yeniden açılıyor (%1)")
+            QStringLiteral("Hazırlanan sesin ses sunucusuyla bağlantısı kopmuş: yeniden (%1)")
                 .arg(name));
         return false;
     }
     if (!output_.isEmpty() && *on != output_) {
         eventlog::warning(
-            QStringLiteral(
-                "Hazırlanan ses başka çıkışa taşınmış (%1, seçilen %2): yeniden açılıyor (%3)")
+            QStringLiteral("Hazırlanan ses başka çıkışa taşınmış (%1, seçilen %2): yeniden (%3)")
                 .arg(*on, output_, name));
         return false;
     }
     return true;
 }
 
+// Every few seconds of its minute: a bell made ready whose stream is gone or
+// elsewhere, or whose output could not be reached, is made ready again, so
+// the bell still starts with only its cork off. A broken file is left for its
+// open() to tell.
+void GstPlayer::checkPrepared() {
+    if (!prepared_ || (preparedFailed_ && !preparedOutputFailed_))
+        return;
+    if (!preparedFailed_ &&
+        (gst_element_get_state(prepared_, nullptr, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
+         streamInPlace(prepared_, preparedPath_)))
+        return;
+    const QString path = preparedPath_;
+    dropPrepared();
+    prepare(path, preparedLevel_);
+}
+
 // The prepared pipeline becomes the one in use, and only its playback starts.
+// Where its stream is, is asked once it has started: the bell is not held up.
 bool GstPlayer::startPrepared(const QString& path) {
     if (!prepared_ || preparedPath_ != QFileInfo(path).absoluteFilePath())
         return false;
-    if (!preparedStillGood()) {
+    if (preparedFailed_ || !QFileInfo(path).isFile()) {
         dropPrepared(); // opened anew: only that can tell a broken file
         return false;
     }
     GstElement* spent = playbin_;
     playbin_ = prepared_;
     prepared_ = nullptr;
-    preparedPath_.clear();
-    preparedExpiry_.stop();
+    dropPrepared();
     GstBus* bus = gst_element_get_bus(playbin_);
     activeBus_ = bus;
     gst_object_unref(bus);
@@ -180,6 +191,15 @@ bool GstPlayer::startPrepared(const QString& path) {
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         reopenLater();
     dropPipeline(spent); // already stopped by halt()
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == generation_ && playing_ && fromPrepared_ &&
+                !streamInPlace(playbin_, path_))
+                reopen();
+        },
+        Qt::QueuedConnection);
     return true;
 }
 
@@ -209,21 +229,24 @@ void GstPlayer::openFresh(const QString& path) {
         finishLater(false);
 }
 
-// A bell made ready that failed to start (its server went away between the
-// check and the start) is opened afresh at once, from the event loop.
+// A bell made ready that failed to start (its server went away), or whose
+// stream is not on the chosen output, is opened afresh at once.
+void GstPlayer::reopen() {
+    eventlog::warning(
+        QStringLiteral("Hazırlanan ses yeniden açılıyor (%1)").arg(QFileInfo(path_).fileName()));
+    halt();
+    dropPipeline(playbin_);
+    playing_ = true;
+    openFresh(path_);
+}
+
 void GstPlayer::reopenLater() {
     const quint64 generation = generation_;
     QMetaObject::invokeMethod(
         this,
         [this, generation] {
-            if (generation != generation_ || !playing_)
-                return;
-            eventlog::warning(QStringLiteral("Hazırlanan ses başlamadı: yeniden açılıyor (%1)")
-                                  .arg(QFileInfo(path_).fileName()));
-            halt();
-            dropPipeline(playbin_);
-            playing_ = true;
-            openFresh(path_);
+            if (generation == generation_ && playing_)
+                reopen();
         },
         Qt::QueuedConnection);
 }
@@ -275,8 +298,10 @@ int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     if (bus != player->activeBus_) {
         // Not the pipeline in use: an error marks one made ready as broken,
         // to be opened anew when due.
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+            player->preparedOutputFailed_ = gstpipeline::fromSink(message);
             player->preparedFailed_ = true;
+        }
         gst_message_unref(message);
         return GST_BUS_DROP;
     }

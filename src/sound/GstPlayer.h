@@ -41,6 +41,8 @@ public:
     bool holdsPipeline() const { return playbin_ != nullptr || prepared_ != nullptr; }
     // How long a prepared file is kept for an open() of it.
     static constexpr int kPreparedKeptMs = 75000;
+    // How often the server is asked whether a prepared stream is still in place.
+    static constexpr int kPreparedCheckMs = 2000;
 
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);
@@ -50,8 +52,10 @@ private:
     void dropPipeline(GstElement*& pipeline);
     void dropPrepared();
     bool startPrepared(const QString& path);
-    bool preparedStillGood();
+    bool streamInPlace(GstElement* pipeline, const QString& path);
+    void checkPrepared();
     void openFresh(const QString& path);
+    void reopen();
     void reopenLater();
     void finishLater(bool ok, int afterMs = 0, bool outputFailed = false);
 
@@ -63,7 +67,10 @@ private:
     GstElement* prepared_ = nullptr;
     QString preparedPath_;
     std::atomic<bool> preparedFailed_{false};
+    std::atomic<bool> preparedOutputFailed_{false}; // that failure was the sink's
+    long preparedLevel_ = 0;
     QTimer preparedExpiry_;
+    QTimer preparedWatch_;
     // The bus of playbin_, the one whose end and errors count.
     std::atomic<GstBus*> activeBus_{nullptr};
     // Counts opened files; a report from an earlier one is dropped. Read on
