@@ -12,6 +12,9 @@
 #include "sound/OutputMixer.h"
 #include "sound/Playback.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -21,6 +24,12 @@
 namespace {
 const QString kAmp = QStringLiteral("velmar_amp");
 const QString kHdmi = QStringLiteral("velmar_hdmi");
+// A stream appears on (or leaves) the sound server a while after the player
+// starts (or stops) it: on a busy PC that takes the server and its session
+// manager seconds, not the program.
+constexpr int kServerWaitMs = 30000;
+const QString kRigSink = QStringLiteral("velmar_null"); // the test services' own
+const QString kBell = QStringLiteral(VELMAR_SOUNDS) + "/Melodiler/Melodi 4.wav";
 
 QString pactl(const QStringList& arguments) {
     QProcess process;
@@ -80,6 +89,27 @@ QStringList streamSinks() {
     return sinks;
 }
 
+// The sinks that streams play on now: a bell made ready waits corked and is left out.
+QStringList playingSinks() {
+    QMap<int, QString> names; // sink index -> name
+    for (const QJsonValue& sink :
+         QJsonDocument::fromJson(pactl({"-f", "json", "list", "sinks"}).toUtf8()).array())
+        names[sink[QLatin1String("index")].toInt()] = sink[QLatin1String("name")].toString();
+    QStringList sinks;
+    for (const QJsonValue& input :
+         QJsonDocument::fromJson(pactl({"-f", "json", "list", "sink-inputs"}).toUtf8()).array()) {
+        if (!input[QLatin1String("corked")].toBool())
+            sinks << names.value(input[QLatin1String("sink")].toInt());
+    }
+    return sinks;
+}
+
+bool hasOutput(SoundServer& server, const QString& name) {
+    const QList<SoundOutput> outputs = server.outputs();
+    return std::any_of(outputs.cbegin(), outputs.cend(),
+                       [&](const SoundOutput& o) { return o.name == name; });
+}
+
 // The sink's volume in percent when all its channels have it, -1 when they
 // differ or it is not there.
 int percent(const QString& sink) {
@@ -108,6 +138,8 @@ struct Chain {
         playback.setOutputs(&choice);
         level.setUp();
     }
+    void prepareBell() { playback.prepare(kBell, 80); }
+    void ringBell() { playback.MPPlay(kBell, {}, 80, QStringLiteral("Çıkış zili"), false); }
     void play() {
         playback.MPPlay(QStringLiteral(VELMAR_SOUNDS) + "/Marşlar/1.mp3", {}, 100,
                         QStringLiteral("İstiklal Marşı"), false);
@@ -141,37 +173,91 @@ private slots:
         QTRY_VERIFY(makeDefault(kHdmi));
         QTRY_VERIFY(!changed.isEmpty());
         c.play();
-        QTRY_COMPARE(streamSinks(), QStringList{kAmp});
+        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
         QCOMPARE(percent(kAmp), 50);
         QCOMPARE(percent(kHdmi), 100);
         c.playback.cmdDurdur_Click();
         QCOMPARE(percent(kAmp), 0);
-        QTRY_VERIFY(streamSinks().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
 
         // The amplifier is gone: the default plays, at the master level.
         sinks.unload(kAmp);
         // PipeWire weighs its default again when a sink goes; the monitor stays it.
         QTRY_VERIFY(makeDefault(kHdmi));
         c.play();
-        QTRY_COMPARE(streamSinks(), QStringList{kHdmi});
+        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kHdmi}, kServerWaitMs);
         QCOMPARE(percent(kHdmi), 50);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yok (velmar_amp): varsayılan çıkış kullanılıyor")));
         c.playback.cmdDurdur_Click();
         QCOMPARE(percent(kHdmi), 0);
-        QTRY_VERIFY(streamSinks().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
 
         // It is back: used again, and the default is not left muted.
         sinks.load(kAmp);
         QTRY_COMPARE(percent(kAmp), volumeOnReturn(0));
         c.play();
-        QTRY_COMPARE(streamSinks(), QStringList{kAmp});
+        QCOMPARE(c.choice.inUse(), kAmp); // taken up by the program at once
+        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
         QCOMPARE(percent(kAmp), 50);
         QCOMPARE(percent(kHdmi), 50);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yine bağlı (velmar_amp): o kullanılıyor")));
         c.playback.cmdDurdur_Click();
         QCOMPARE(percent(kAmp), 0);
+    }
+
+    // The amplifier goes to standby and comes back in the minute its bell
+    // waits: the server moved the waiting stream to the default and leaves it
+    // there, so the bell is made afresh on the amplifier.
+    void preparedBellOnAReturnedOutput() {
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        const auto restoreLog = qScopeGuard([] { eventlog::setSink({}); });
+        Sinks sinks;
+        sinks.load(kAmp);
+        Chain c(kAmp);
+        c.prepareBell();
+        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
+        sinks.unload(kAmp);
+        QTRY_VERIFY_WITH_TIMEOUT(!hasOutput(c.server, kAmp), kServerWaitMs);
+        sinks.load(kAmp);
+        QTRY_VERIFY_WITH_TIMEOUT(hasOutput(c.server, kAmp), kServerWaitMs);
+        c.ringBell();
+        QTRY_COMPARE_WITH_TIMEOUT(playingSinks(), QStringList{kAmp}, kServerWaitMs);
+        QCOMPARE(streamSinks(), QStringList{kAmp}); // the one made ready is gone
+        QTRY_VERIFY_WITH_TIMEOUT(!c.playback.playing(), kServerWaitMs);
+        QVERIFY2(log.filter(QStringLiteral("Çalınamadı")).isEmpty(), qPrintable(log.join('\n')));
+        QVERIFY2(!log.filter(QStringLiteral("Hazırlanan ses")).isEmpty(),
+                 qPrintable(log.join('\n')));
+    }
+
+    // The sound server restarts just before the bell: the stream made ready
+    // went with it, and a fresh one plays the bell. Nothing is called broken.
+    void preparedBellAfterARestartedServer_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("default output") << QString();
+        QTest::newRow("chosen output") << kRigSink;
+    }
+    void preparedBellAfterARestartedServer() {
+        QFETCH(QString, chosen);
+        const QString restart = qEnvironmentVariable("VELMAR_RESTART_PULSE");
+        if (restart.isEmpty())
+            QSKIP("needs the test services' sound server");
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        const auto restoreLog = qScopeGuard([] { eventlog::setSink({}); });
+        Chain c(chosen);
+        c.prepareBell();
+        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kRigSink}, kServerWaitMs);
+        QCOMPARE(QProcess::execute(restart, {}), 0);
+        QVERIFY(soundServerRuns());
+        c.ringBell();
+        QTRY_COMPARE_WITH_TIMEOUT(playingSinks(), QStringList{kRigSink}, kServerWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!c.playback.playing(), kServerWaitMs);
+        QVERIFY2(log.filter(QStringLiteral("Çalınamadı")).isEmpty(), qPrintable(log.join('\n')));
+        QVERIFY2(!log.filter(QStringLiteral("Hazırlanan ses")).isEmpty(),
+                 qPrintable(log.join('\n')));
     }
 
     void soundServerRestarted() {

@@ -204,12 +204,26 @@ private slots:
         QCOMPARE(finished.size(), 0); // never from inside open()
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
         QVERIFY(!finished.first().first().toBool());
+        QVERIFY(!player.outputFailed()); // the file's fault
         QTest::qWait(200);
         QCOMPARE(finished.size(), 1);
 
         player.open(kSounds + "/Melodiler/Melodi 4.wav"); // and the player still works
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
         QVERIFY(finished.last().first().toBool());
+    }
+
+    // A good file whose output cannot be reached (no sound server there) is
+    // not called broken.
+    void anUnreachableOutputIsNotTheFile() {
+        TestFolders folders; // its runtime folder holds no sound server
+        GstPlayer player(QStringLiteral("pulsesink name=out server=unix:") + folders.root() +
+                         QStringLiteral("/none"));
+        QSignalSpy finished(&player, &Player::finished);
+        player.open(kSounds + "/Melodiler/Melodi 4.wav");
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QVERIFY(!finished.first().first().toBool());
+        QVERIFY(player.outputFailed());
     }
 
     // wav, mp3 and MIDI go through the standard plugins' decoders, also where

@@ -1,141 +1,16 @@
 #include "sound/GstPlayer.h"
 
+#include "platform/EventLog.h"
+#include "sound/GstPipeline.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 
 #include <gst/gst.h>
 
-#include <cmath>
-#include <dlfcn.h>
-#include <mutex>
-
-namespace {
-constexpr int kPlayFlagAudio = 0x2;
-constexpr int kPlayFlagSoftVolume = 0x10;
-
-// FluidSynth opens libinstpatch for every synthesizer it makes (one per
-// MIDI sound) and closes it with the synthesizer; each such round registers
-// its property descriptions anew and leaves about 3 KB behind. One opening of
-// our own, held for the run, turns those rounds into mere counts.
-void holdInstPatchOpen() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Already loaded by FluidSynth if it uses it; never loaded here.
-        void* library = dlopen("libinstpatch-1.0.so.2", RTLD_NOW | RTLD_NOLOAD);
-        if (!library)
-            return;
-        if (auto open = reinterpret_cast<void (*)()>(dlsym(library, "ipatch_init")))
-            open();
-    });
-}
-
-// A desktop often carries libav too, whose mp3 decoder ranks level with
-// mpg123's and wins by its name; once plugged, libavcodec and its kin (about
-// 30 MB) stay mapped for the rest of the run. The decoders this program needs
-// for wav, mp3 and MIDI come from the standard plugins and are put first.
-void preferOwnDecoders() {
-    for (const char* name : {"mpg123audiodec", "fluiddec"}) {
-        GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name);
-        if (!feature)
-            continue;
-        gst_plugin_feature_set_rank(feature, GST_RANK_PRIMARY + 1);
-        gst_object_unref(feature);
-    }
-}
-
-// Set on a pipeline whose sink plays what it holds as soon as it runs.
-constexpr char kUnsynced[] = "velmar-unsynced";
-// Set on it too: how long that sink's ring still plays after its last buffer.
-constexpr char kTailMs[] = "velmar-tail-ms";
-// The level a pipeline's sound is to play at, in hundredths of a dB, kept
-// above zero (a stored 0 reads as none).
-constexpr char kLevel[] = "velmar-level";
-constexpr int kLevelBase = 1 << 24;
-
-bool hasProperty(GstElement* element, const char* name) {
-    return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
-}
-
-bool madeBy(GstElement* element, const char* factoryName) {
-    GstElementFactory* factory = gst_element_get_factory(element);
-    return factory && g_strcmp0(GST_OBJECT_NAME(factory), factoryName) == 0;
-}
-
-double linearOf(long hundredthsOfDb) {
-    return std::pow(10.0, hundredthsOfDb / 2000.0);
-}
-
-GstElement* pipelineOf(GstObject* element) {
-    auto* top = static_cast<GstObject*>(gst_object_ref(element));
-    while (GstObject* parent = gst_object_get_parent(top)) {
-        gst_object_unref(top);
-        top = parent;
-    }
-    return GST_ELEMENT(top); // the caller's reference
-}
-
-// PipeWire's sound server (Debian 12's 0.3.65) opens a stream at full level
-// whatever level the stream asks for, and its session manager may then give
-// it the level of the program's previous stream. Once the stream is there,
-// prerolled and not yet playing, its level is set again.
-void reassertLevel(GstMessage* message) {
-    GstState from = GST_STATE_NULL;
-    GstState to = GST_STATE_NULL;
-    gst_message_parse_state_changed(message, &from, &to, nullptr);
-    GstElement* sink = GST_ELEMENT(GST_MESSAGE_SRC(message));
-    if (from != GST_STATE_READY || to != GST_STATE_PAUSED || !madeBy(sink, "pulsesink"))
-        return;
-    GstElement* pipeline = pipelineOf(GST_OBJECT(sink));
-    if (gpointer level = g_object_get_data(G_OBJECT(pipeline), kLevel))
-        g_object_set(sink, "volume", linearOf(GPOINTER_TO_INT(level) - kLevelBase), nullptr);
-    gst_object_unref(pipeline);
-}
-
-void setUpElement(GstElement* playbin, GstElement* element, gpointer) {
-    if (madeBy(element, "fluiddec")) {
-        holdInstPatchOpen();
-        // Otherwise fluiddec may load a 140 MB SoundFont for every MIDI play.
-        const QString font = GstPlayer::soundFontPath();
-        if (!font.isEmpty())
-            g_object_set(element, "soundfont", QFile::encodeName(font).constData(), nullptr);
-    }
-    if (madeBy(element, "pulsesink")) {
-        // Each sound sets its own level: the session manager need not give
-        // it the program's last one. WirePlumber 0.5 heeds this; 0.4 does
-        // not, and there reassertLevel() sets the level again.
-        GstStructure* props =
-            gst_structure_new("props", "state.restore-props", G_TYPE_STRING, "false", nullptr);
-        g_object_set(element, "stream-properties", props, nullptr);
-        gst_structure_free(props);
-    }
-    if (g_object_get_data(G_OBJECT(playbin), kUnsynced) &&
-        GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK) && hasProperty(element, "sync")) {
-        // A synchronized sink held prerolled starts its stream with as long a
-        // silence as it was held (PulseAudio and PipeWire alike); one that
-        // does not synchronize writes its first buffer at once, and the
-        // server paces the rest.
-        g_object_set(element, "sync", FALSE, nullptr);
-        if (hasProperty(element, "buffer-time")) {
-            gint64 bufferUs = 0;
-            g_object_get(element, "buffer-time", &bufferUs, nullptr);
-            g_object_set_data(G_OBJECT(playbin), kTailMs,
-                              GINT_TO_POINTER(static_cast<int>(bufferUs / 1000)));
-        }
-    }
-}
-} // namespace
-
 QString GstPlayer::soundFontPath() {
-    static const QString path = [] {
-        for (const char* candidate :
-             {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
-            if (QFileInfo::exists(QString::fromLatin1(candidate)))
-                return QString::fromLatin1(candidate);
-        }
-        return QString();
-    }();
-    return path;
+    return gstpipeline::soundFontPath();
 }
 
 GstPlayer::GstPlayer(const QString& audioSink, QObject* parent)
@@ -143,6 +18,8 @@ GstPlayer::GstPlayer(const QString& audioSink, QObject* parent)
     preparedExpiry_.setSingleShot(true);
     preparedExpiry_.setInterval(kPreparedKeptMs);
     connect(&preparedExpiry_, &QTimer::timeout, this, &GstPlayer::dropPrepared);
+    preparedWatch_.setInterval(kPreparedCheckMs);
+    connect(&preparedWatch_, &QTimer::timeout, this, &GstPlayer::checkPrepared);
 }
 
 GstPlayer::~GstPlayer() {
@@ -151,44 +28,7 @@ GstPlayer::~GstPlayer() {
 }
 
 GstElement* GstPlayer::makePipeline(bool unsynced) {
-    if (!gst_is_initialized())
-        gst_init(nullptr, nullptr);
-    static std::once_flag ranked;
-    std::call_once(ranked, preferOwnDecoders);
-    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
-    if (!playbin)
-        return nullptr; // no GStreamer base plugins: every file fails like a broken one
-    g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
-    if (unsynced)
-        g_object_set_data(G_OBJECT(playbin), kUnsynced, GINT_TO_POINTER(1));
-    // The sink carries its own volume element. Otherwise playbin makes a new
-    // one for every sound when the sink has no volume (alsasink, fakesink),
-    // and GStreamer 1.22.0 never frees it.
-    // A chosen output is named to pulsesink: it then stays there when the
-    // server's default moves (an HDMI monitor plugged in).
-    const bool named = sinkDescription_.isEmpty() && !output_.isEmpty();
-    const QString sinkDescription =
-        QStringLiteral("volume name=level ! ") + (!sinkDescription_.isEmpty() ? sinkDescription_
-                                                  : named ? QStringLiteral("pulsesink name=output")
-                                                          : QStringLiteral("autoaudiosink"));
-    GError* error = nullptr;
-    GstElement* sink =
-        gst_parse_bin_from_description(sinkDescription.toUtf8().constData(), TRUE, &error);
-    if (GstElement* output =
-            sink && named ? gst_bin_get_by_name(GST_BIN(sink), "output") : nullptr) {
-        g_object_set(output, "device", output_.toUtf8().constData(), nullptr);
-        gst_object_unref(output);
-    }
-    if (sink)
-        g_object_set(playbin, "audio-sink", sink, nullptr);
-    if (error)
-        g_error_free(error);
-    g_signal_connect(playbin, "element-setup", G_CALLBACK(setUpElement), nullptr);
-    GstBus* bus = gst_element_get_bus(playbin);
-    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage),
-                             this, nullptr);
-    gst_object_unref(bus);
-    return playbin;
+    return gstpipeline::make(sinkDescription_, output_, unsynced, &GstPlayer::onBusMessage, this);
 }
 
 // GStreamer and the pipeline come with the first sound and go when the
@@ -202,7 +42,7 @@ bool GstPlayer::ensurePipeline() {
     GstBus* bus = gst_element_get_bus(playbin_);
     activeBus_ = bus;
     gst_object_unref(bus);
-    applyVolume(playbin_, volume_);
+    gstpipeline::setLevel(playbin_, volume_);
     return true;
 }
 
@@ -219,6 +59,7 @@ void GstPlayer::dropPipeline(GstElement*& pipeline) {
 
 void GstPlayer::dropPrepared() {
     preparedExpiry_.stop();
+    preparedWatch_.stop();
     preparedPath_.clear();
     dropPipeline(prepared_);
 }
@@ -249,6 +90,7 @@ void GstPlayer::setOutput(const QString& name) {
 
 void GstPlayer::halt() {
     playing_ = false;
+    fromPrepared_ = false;
     if (playbin_)
         gst_element_set_state(playbin_, GST_STATE_NULL); // joins the old stream's threads
     // Counted after the old stream is down: whatever it reported carries the old number.
@@ -257,8 +99,9 @@ void GstPlayer::halt() {
 
 void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     const QFileInfo info(path);
+    preparedLevel_ = hundredthsOfDb;
     if (prepared_ && preparedPath_ == info.absoluteFilePath()) {
-        applyVolume(prepared_, hundredthsOfDb);
+        gstpipeline::setLevel(prepared_, hundredthsOfDb);
         preparedExpiry_.start();
         return;
     }
@@ -269,12 +112,13 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
     if (!prepared_)
         return;
     preparedFailed_ = false;
+    preparedOutputFailed_ = false;
     preparedPath_ = info.absoluteFilePath();
     gchar* uri = gst_filename_to_uri(QFile::encodeName(preparedPath_).constData(), nullptr);
     g_object_set(prepared_, "uri", uri, nullptr);
     g_free(uri);
     // Set before the sink is made: its stream is opened at this level.
-    applyVolume(prepared_, hundredthsOfDb);
+    gstpipeline::setLevel(prepared_, hundredthsOfDb);
     // Prerolled: the file is open, its first buffer decoded and the stream on
     // the sound server, corked; at the bell only the cork comes off. Reached
     // on GStreamer's threads, so the pass that asks for it is not held up.
@@ -283,36 +127,92 @@ void GstPlayer::prepare(const QString& path, long hundredthsOfDb) {
         return;
     }
     preparedExpiry_.start();
+    preparedWatch_.start();
+}
+
+// A stream may have gone with a sound server that restarted, or been moved
+// by the server to another output when ours went away (it stays there when
+// ours comes back). The server is asked where it is; false, with a line in
+// the log, when it is not on the chosen output.
+bool GstPlayer::streamInPlace(GstElement* pipeline, const QString& path) {
+    const std::optional<QString> on = gstpipeline::streamOutput(pipeline);
+    if (!on)
+        return true; // not a sound server's stream
+    const QString name = QFileInfo(path).fileName();
+    if (on->isEmpty()) {
+        eventlog::warning(
+            QStringLiteral("Hazırlanan sesin ses sunucusuyla bağlantısı kopmuş: yeniden (%1)")
+                .arg(name));
+        return false;
+    }
+    if (!output_.isEmpty() && *on != output_) {
+        eventlog::warning(
+            QStringLiteral("Hazırlanan ses başka çıkışa taşınmış (%1, seçilen %2): yeniden (%3)")
+                .arg(*on, output_, name));
+        return false;
+    }
+    return true;
+}
+
+// Every few seconds of its minute: a bell made ready whose stream is gone or
+// elsewhere, or whose output could not be reached, is made ready again, so
+// the bell still starts with only its cork off. A broken file is left for its
+// open() to tell.
+void GstPlayer::checkPrepared() {
+    if (!prepared_ || (preparedFailed_ && !preparedOutputFailed_))
+        return;
+    if (!preparedFailed_ &&
+        (gst_element_get_state(prepared_, nullptr, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
+         streamInPlace(prepared_, preparedPath_)))
+        return;
+    const QString path = preparedPath_;
+    dropPrepared();
+    prepare(path, preparedLevel_);
 }
 
 // The prepared pipeline becomes the one in use, and only its playback starts.
+// Where its stream is, is asked once it has started: the bell is not held up.
 bool GstPlayer::startPrepared(const QString& path) {
     if (!prepared_ || preparedPath_ != QFileInfo(path).absoluteFilePath())
         return false;
     if (preparedFailed_ || !QFileInfo(path).isFile()) {
-        dropPrepared(); // opened anew, it fails as any broken file does
+        dropPrepared(); // opened anew: only that can tell a broken file
         return false;
     }
     GstElement* spent = playbin_;
     playbin_ = prepared_;
     prepared_ = nullptr;
-    preparedPath_.clear();
-    preparedExpiry_.stop();
+    dropPrepared();
     GstBus* bus = gst_element_get_bus(playbin_);
     activeBus_ = bus;
     gst_object_unref(bus);
-    applyVolume(playbin_, volume_);
+    gstpipeline::setLevel(playbin_, volume_);
+    fromPrepared_ = true;
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        finishLater(false);
+        reopenLater();
     dropPipeline(spent); // already stopped by halt()
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == generation_ && playing_ && fromPrepared_ &&
+                !streamInPlace(playbin_, path_))
+                reopen();
+        },
+        Qt::QueuedConnection);
     return true;
 }
 
 void GstPlayer::open(const QString& path) {
     halt();
     playing_ = true;
+    path_ = path;
     if (startPrepared(path))
         return;
+    openFresh(path);
+}
+
+void GstPlayer::openFresh(const QString& path) {
     // The sink in use carries the level, and the sink is made anew for each
     // stream: a level set while the old one played went to the old sink.
     setVolume(volume_);
@@ -329,17 +229,40 @@ void GstPlayer::open(const QString& path) {
         finishLater(false);
 }
 
-// Reported from the event loop, never from inside open(), and only for the
-// file that is still playing. Safe from any thread.
-void GstPlayer::finishLater(bool ok, int afterMs) {
+// A bell made ready that failed to start (its server went away), or whose
+// stream is not on the chosen output, is opened afresh at once.
+void GstPlayer::reopen() {
+    eventlog::warning(
+        QStringLiteral("Hazırlanan ses yeniden açılıyor (%1)").arg(QFileInfo(path_).fileName()));
+    halt();
+    dropPipeline(playbin_);
+    playing_ = true;
+    openFresh(path_);
+}
+
+void GstPlayer::reopenLater() {
     const quint64 generation = generation_;
     QMetaObject::invokeMethod(
         this,
-        [this, generation, ok, afterMs] {
-            const auto finish = [this, generation, ok] {
+        [this, generation] {
+            if (generation == generation_ && playing_)
+                reopen();
+        },
+        Qt::QueuedConnection);
+}
+
+// Reported from the event loop, never from inside open(), and only for the
+// file that is still playing. Safe from any thread.
+void GstPlayer::finishLater(bool ok, int afterMs, bool outputFailed) {
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, ok, afterMs, outputFailed] {
+            const auto finish = [this, generation, ok, outputFailed] {
                 if (generation != generation_ || !playing_)
                     return;
                 halt();
+                outputFailed_ = !ok && outputFailed;
                 emit finished(ok);
             };
             if (afterMs > 0)
@@ -363,15 +286,7 @@ void GstPlayer::unload() {
 
 void GstPlayer::setVolume(long hundredthsOfDb) {
     volume_ = hundredthsOfDb;
-    applyVolume(playbin_, hundredthsOfDb);
-}
-
-void GstPlayer::applyVolume(GstElement* pipeline, long hundredthsOfDb) {
-    if (!pipeline)
-        return;
-    g_object_set_data(G_OBJECT(pipeline), kLevel,
-                      GINT_TO_POINTER(static_cast<int>(hundredthsOfDb) + kLevelBase));
-    g_object_set(pipeline, "volume", linearOf(hundredthsOfDb), nullptr);
+    gstpipeline::setLevel(playbin_, hundredthsOfDb);
 }
 
 // Runs on whichever thread posted the message. Every message is dropped
@@ -379,12 +294,14 @@ void GstPlayer::applyVolume(GstElement* pipeline, long hundredthsOfDb) {
 int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     auto* player = static_cast<GstPlayer*>(self);
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED)
-        reassertLevel(message);
+        gstpipeline::onStateChanged(message);
     if (bus != player->activeBus_) {
         // Not the pipeline in use: an error marks one made ready as broken,
         // to be opened anew when due.
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+            player->preparedOutputFailed_ = gstpipeline::fromSink(message);
             player->preparedFailed_ = true;
+        }
         gst_message_unref(message);
         return GST_BUS_DROP;
     }
@@ -392,11 +309,14 @@ int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
     case GST_MESSAGE_EOS: // posted by playbin once every sink is done
         // An unsynchronized sink is done when its last buffer is in its ring,
         // which still plays for a while: stopping now would cut the tail.
-        player->finishLater(
-            true, GPOINTER_TO_INT(g_object_get_data(G_OBJECT(GST_MESSAGE_SRC(message)), kTailMs)));
+        player->finishLater(true, gstpipeline::tailMsOf(message));
         break;
-    case GST_MESSAGE_ERROR: // from any element: not a file we can play
-        player->finishLater(false);
+    case GST_MESSAGE_ERROR:
+        // Only a fresh pipeline's failure is the file's (or, from the sink, the output's).
+        if (player->fromPrepared_.exchange(false))
+            player->reopenLater();
+        else
+            player->finishLater(false, 0, gstpipeline::fromSink(message));
         break;
     default:
         break;

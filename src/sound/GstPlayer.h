@@ -30,6 +30,7 @@ public:
     void setOutput(const QString& name) override;
     void setVolume(long hundredthsOfDb) override;
     long volume() const override { return volume_; }
+    bool outputFailed() const override { return outputFailed_; }
 
     // For benchmarks and tests that watch the sink: that of the pipeline the
     // next open() of a prepared file starts, else that of the one in use
@@ -40,6 +41,8 @@ public:
     bool holdsPipeline() const { return playbin_ != nullptr || prepared_ != nullptr; }
     // How long a prepared file is kept for an open() of it.
     static constexpr int kPreparedKeptMs = 75000;
+    // How often the server is asked whether a prepared stream is still in place.
+    static constexpr int kPreparedCheckMs = 2000;
 
 private:
     static int onBusMessage(GstBus* bus, GstMessage* message, void* self);
@@ -48,9 +51,13 @@ private:
     bool ensurePipeline();
     void dropPipeline(GstElement*& pipeline);
     void dropPrepared();
-    void applyVolume(GstElement* pipeline, long hundredthsOfDb);
     bool startPrepared(const QString& path);
-    void finishLater(bool ok, int afterMs = 0);
+    bool streamInPlace(GstElement* pipeline, const QString& path);
+    void checkPrepared();
+    void openFresh(const QString& path);
+    void reopen();
+    void reopenLater();
+    void finishLater(bool ok, int afterMs = 0, bool outputFailed = false);
 
     QString sinkDescription_;
     QString output_; // the sound server's output, empty for the default
@@ -60,12 +67,20 @@ private:
     GstElement* prepared_ = nullptr;
     QString preparedPath_;
     std::atomic<bool> preparedFailed_{false};
+    std::atomic<bool> preparedOutputFailed_{false}; // that failure was the sink's
+    long preparedLevel_ = 0;
     QTimer preparedExpiry_;
+    QTimer preparedWatch_;
     // The bus of playbin_, the one whose end and errors count.
     std::atomic<GstBus*> activeBus_{nullptr};
     // Counts opened files; a report from an earlier one is dropped. Read on
     // GStreamer's threads, so atomic.
     std::atomic<quint64> generation_{0};
+    // The pipeline in use was made ready ahead: a failure of it is no
+    // verdict on the file, which is opened afresh. Read on GStreamer's threads.
+    std::atomic<bool> fromPrepared_{false};
+    QString path_; // the file last opened
     bool playing_ = false;
+    bool outputFailed_ = false;
     long volume_ = 0;
 };

@@ -91,7 +91,9 @@ void Playback::MPSetVolume(double vol) {
 }
 
 void Playback::MP_EndOfStream(bool ok) {
-    if (!ok)
+    if (!ok && player_.outputFailed())
+        eventlog::warning(QStringLiteral("Çalınamadı (ses çıkışı açılamadı): %1").arg(current_));
+    else if (!ok)
         eventlog::warning(QStringLiteral("Çalınamadı (dosya yok ya da bozuk): %1").arg(current_));
     if (playingSong_) {
         // An empty or broken song ends at once; counted as failed, it cannot

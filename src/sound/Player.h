@@ -32,6 +32,9 @@ public:
     // Hundredths of a decibel: 0 full level, -10000 about silent.
     virtual void setVolume(long hundredthsOfDb) = 0;
     virtual long volume() const = 0;
+    // After a finished(false): the sound's output failed (no sound server),
+    // not the file.
+    virtual bool outputFailed() const { return false; }
 
 signals:
     void finished(bool ok);
