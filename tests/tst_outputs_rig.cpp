@@ -11,6 +11,7 @@
 #include "sound/OutputChoice.h"
 #include "sound/OutputMixer.h"
 #include "sound/Playback.h"
+#include "support/SinkLevel.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -85,7 +86,7 @@ QStringList streamSinks() {
 int percent(const QString& sink) {
     static const QRegularExpression value(QStringLiteral("/\\s*(\\d+)%"));
     QSet<int> levels;
-    for (auto m = value.globalMatch(pactl({QStringLiteral("get-sink-volume"), sink})); m.hasNext();)
+    for (auto m = value.globalMatch(sinklevel::volume(sink)); m.hasNext();)
         levels.insert(m.next().captured(1).toInt());
     return levels.size() == 1 ? *levels.begin() : -1;
 }
