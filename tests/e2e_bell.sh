@@ -103,8 +103,6 @@ app "$root/a" with-music
 start "$root/a" "$root/config-a" "2026-12-07 09:09:56" -systray
 wait_for 10 'test -f "$root/config-a/VelmarDorl/VelmarDorl.ini"' || fail "no start"
 wait_for 3 'test "$(volume)" = 0' || fail "not muted at start-up: $(volume)%"
-heard=$(user_sound)
-[ "$heard" = 0 ] || fail "muted at start-up, but a sound played then is heard ($heard)"
 [ "$(streams)" = 0 ] || fail "a sound before the bell"
 if gsettings list-keys org.gnome.desktop.sound >/dev/null 2>&1; then
     wait_for 5 'test "$(gsettings get org.gnome.desktop.sound event-sounds)" = false' ||

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The real program rings a real bell: started through faketime a few seconds
+# before a weekday's 09:10 with fresh settings, under Xvfb with the test
+# services' PulseAudio null sink. Also: music after the bell, the computer
+# muted again when nothing follows, a Saturday start, and a sound server
+# restarted between two bells.
+# Usage: e2e_bell.sh BUILD_DIR (run under scripts/with-test-services.sh)
+set -uo pipefail
+build=$(cd "$1" && pwd)
+libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1)
+if ! pactl info >/dev/null 2>&1 || [ -z "${DISPLAY:-}" ] || [ -z "$libfaketime" ]; then
+    [ -n "${VELMAR_TEST_SERVICES:-}" ] && { echo "FAIL: the test services are incomplete"; exit 1; }
+    echo "SKIP: needs a display, a sound server and faketime"; exit 0
+fi
+
+root=$(mktemp -d)
+program=""
+cleanup() { [ -n "$program" ] && kill "$program" 2>/dev/null; wait 2>/dev/null; rm -rf "$root"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+sink=velmar_null
+
+volume() { pactl get-sink-volume "$sink" | grep -o '[0-9]*%' | head -1 | tr -d %; }
+# Streams that play: a bell made ready ahead waits on the server corked.
+streams() { pactl list sink-inputs | grep -c "Corked: no"; }
+# Loudest sample on the sink's monitor over half a second.
+loudness() {
+    parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |
+        head -c 22050 | od -An -v -t d2 -w2 |
+        awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}'
+}
+wait_for() { # seconds 'condition', evaluated afresh each time
+    for _ in $(seq $(($1 * 10))); do eval "$2" && return 0; sleep 0.1; done
+    return 1
+}
+
+# An installation of its own: the program and its sounds, settings elsewhere.
+app() { # folder [with-music]
+    mkdir -p "$1"
+    cp "$build/src/velmar-dorl" "$1/"
+    cp -r "$build/src/Melodiler" "$build/src/Anonslar" "$build/src/Marşlar" "$1/"
+    mkdir -p "$1/Müzik"
+    [ "${2:-}" = with-music ] && cp "$build/src/Müzik/"* "$1/Müzik/"
+}
+start() { # app-folder config-folder "date time" [args]
+    export XDG_CONFIG_HOME="$2"
+    # libfaketime itself rather than the faketime wrapper, so that $! is the program.
+    LD_PRELOAD="$libfaketime" FAKETIME="@$3" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+        "$1/velmar-dorl" ${4:-} >"$root/out.log" 2>&1 &
+    program=$!
+}
+stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; program=""; }
+
+pactl set-sink-volume "$sink" 100%
+# The desktop's event sounds go off through GSettings: kept in the run's config folder.
+export GSETTINGS_BACKEND=keyfile
+
+# 1. A weekday's exit bell at 09:10, then break music.
+app "$root/a" with-music
+start "$root/a" "$root/config-a" "2026-12-07 09:09:56" -systray
+wait_for 10 'test -f "$root/config-a/VelmarDorl/VelmarDorl.ini"' || fail "no start"
+wait_for 3 'test "$(volume)" = 0' || fail "not muted at start-up: $(volume)%"
+[ "$(streams)" = 0 ] || fail "a sound before the bell"
+if gsettings list-keys org.gnome.desktop.sound >/dev/null 2>&1; then
+    wait_for 5 'test "$(gsettings get org.gnome.desktop.sound event-sounds)" = false' ||
+        fail "the desktop's event sounds are still on"
+fi
+wait_for 8 'test "$(streams)" -gt 0' || fail "no bell at 09:10"
+[ "$(volume)" -ge 95 ] || fail "master level not raised at the bell: $(volume)%"
+loud=$(loudness)
+[ "$loud" -gt 1000 ] || fail "the sink's monitor is silent ($loud)"
+# The journal where one runs, standard error otherwise.
+{ grep -q "Çalıyor: Çıkış zili" "$root/out.log" ||
+    journalctl -q -t velmar-dorl --since -5min 2>/dev/null | grep -q "Çalıyor: Çıkış zili"; } ||
+    fail "the bell is not in the log"
+echo "bell: stream on the sink, master $(volume)%, loudest sample $loud, logged"
+sleep 8 # past the melody (6.7 s): a song follows
+[ "$(streams)" -gt 0 ] || fail "no break music after the exit bell"
+[ "$(volume)" -ge 95 ] || fail "muted during the music"
+echo "music: stream on the sink after the bell"
+stop
+
+# 2. Nothing to follow: muted again after the bell.
+app "$root/b"
+start "$root/b" "$root/config-b" "2026-12-07 09:09:57" -systray
+wait_for 8 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (b)"
+wait_for 12 'test "$(volume)" = 0' || fail "not muted after the bell: $(volume)%"
+echo "after the bell: master back to its minimum"
+stop
+
+# 3. Saturday: the notice shows, weekday cells stay silent.
+start "$root/b" "$root/config-c" "2026-12-12 09:09:57" -systray
+wait_for 10 'test -n "$(xdotool search --onlyvisible --name "^Velmar Dorl\$" 2>/dev/null)"' ||
+    fail "no weekend notice"
+sleep 6
+[ "$(streams)" = 0 ] || fail "a weekday bell rang on Saturday"
+echo "Saturday: notice shown, no weekday bell"
+stop
+
+# 4. The sound server restarted between two bells.
+mkdir -p "$root/config-d/VelmarDorl"
+printf '[Saatler]\ntimex%%283%%29=09:11\n' >"$root/config-d/VelmarDorl/VelmarDorl.ini"
+start "$root/b" "$root/config-d" "2026-12-07 09:10:50" -systray
+wait_for 15 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (d)"
+wait_for 15 'test "$(streams)" = 0' || fail "the bell did not end"
+"$VELMAR_RESTART_PULSE"
+pactl set-sink-volume "$sink" 100%
+wait_for 70 'test "$(streams)" -gt 0' || fail "no bell at 09:11 after the restart"
+tail -n 4 "$root/out.log"; echo "after a sound server restart: the next bell plays"
+stop
+
+# 5. Ended by the session (SIGTERM) while idle and muted: the master level comes back.
+mkdir -p "$root/config-e/VelmarDorl"
+printf '[Ses]\nMasterVolume=2\n' >"$root/config-e/VelmarDorl/VelmarDorl.ini"
+pactl set-sink-volume "$sink" 100%
+start "$root/b" "$root/config-e" "2026-12-07 07:00:00" -systray
+wait_for 10 'test "$(volume)" = 0' || fail "not muted at start-up (e): $(volume)%"
+kill -TERM "$program"
+wait "$program"
+code=$?
+program=""
+[ "$code" = 0 ] || fail "SIGTERM: exit code $code"
+[ "$(volume)" = 80 ] || fail "SIGTERM left the master at $(volume)%, not 80%"
+echo "SIGTERM: ended cleanly, master level back at 80%"
+echo "PASS"
