@@ -12,6 +12,7 @@
 #include "support/StartedForm.h"
 
 #include <QAbstractSpinBox>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -159,13 +160,17 @@ private slots:
         QComboBox* list = s.form->melodilerPage()->cmbZil(0);
         const QByteArray before = s.folders.settingsBytes();
         const int index = list->currentIndex();
-        const auto wheelDown = [list] {
-            QWheelEvent down(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
-                             QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+        // The folder's order is the file system's (tmpfs lists the newest
+        // first): turn the wheel towards the other melody, whichever side it is.
+        const int towards = list->itemText(index + 1) == QLatin1String("Zil.wav") ? -120 : 120;
+        QCOMPARE(list->itemText(towards < 0 ? index + 1 : index - 1), QStringLiteral("Zil.wav"));
+        const auto wheel = [list, towards] {
+            QWheelEvent turn(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                             QPoint(0, towards), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                              false);
-            QApplication::sendEvent(list, &down);
+            QApplication::sendEvent(list, &turn);
         };
-        wheelDown();
+        wheel();
         QCOMPARE(list->currentIndex(), index);
         QCOMPARE(s.fakes.dialogs.modals.size(), size_t(0));
         QCOMPARE(s.folders.settingsBytes(), before);
@@ -173,7 +178,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
         list->setFocus();
         QVERIFY(list->hasFocus());
-        wheelDown(); // focused: the wheel works as ever
+        wheel(); // focused: the wheel works as ever
         QCOMPARE(s.store->get(settings::zil(0)), QStringLiteral("Zil.wav"));
     }
 
@@ -206,6 +211,22 @@ private slots:
         s.form->sldVol()->setValue(2);
         QCOMPARE(s.form->sldVol()->accessibleDescription(),
                  QStringLiteral("Ses düzeyi 10 üzerinden 8"));
+    }
+
+    // At its first size the holiday window shows its calendar whole: every
+    // week of the month, nothing laid over it.
+    void theHolidayCalendarShowsEveryWeek() {
+        Started s;
+        s.form->findChild<QToolBar*>("Toolbar1")->actions().at(1)->trigger();
+        HolidaysDialog* dialog = s.form->holidaysWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QWidget* calendar = dialog->calendar();
+        QVERIFY(calendar->height() >= calendar->minimumSizeHint().height());
+        for (const QWidget* other :
+             dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(other == calendar || !other->geometry().intersects(calendar->geometry()),
+                     qPrintable(other->objectName()));
+        }
     }
 
     void holidaysAndBackupFromTheToolbar() {

@@ -156,6 +156,14 @@ private slots:
         r.passAt("09:07:00.000");
         r.passAt("09:12:00.000"); // a busy machine or a clock set forward: 09:10 is 2 min late
         QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
+        // Counted in seconds: 09:10 is still due at 09:11:59, no longer at 09:12:13.
+        SchedulerRig lateBySeconds, tooLate;
+        lateBySeconds.passAt("09:07:00.000");
+        lateBySeconds.passAt("09:11:59.000");
+        QCOMPARE(lateBySeconds.player.opened().size(), 1);
+        tooLate.passAt("09:07:00.000");
+        tooLate.passAt("09:12:13.000");
+        QVERIFY(tooLate.player.opened().isEmpty());
 
         // A resume: the wall clock jumped 40 minutes while the timer slept.
         SchedulerRig woken;
@@ -164,9 +172,11 @@ private slots:
         QCOMPARE(woken.player.opened(), QStringList{woken.melody("Melodi 5.wav")}); // 09:20
         eventlog::setSink({});
         const QStringList missed = log.filter(QStringLiteral("çalmadı"));
-        QCOMPARE(missed.size(), 1);
+        QCOMPARE(missed.size(), 2);
         QVERIFY2(missed.first().startsWith(QStringLiteral("Çıkış zili 09:10")),
                  qPrintable(missed.first()));
+        QVERIFY2(missed.last().startsWith(QStringLiteral("Çıkış zili 09:10")),
+                 qPrintable(missed.last()));
     }
 
     void markedDaysRingNothingButRingNowPlays() {

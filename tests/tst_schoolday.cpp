@@ -92,6 +92,30 @@ private slots:
         QCOMPARE(r.wake.calls.last(), QStringLiteral("set 2026-12-08 06:30"));
     }
 
+    // A first bell at 00:02: held from 23:47 across midnight, and a PC that
+    // only wakes at 23:58 (after the wake-up moment of 23:57) is held and
+    // woken for the bell itself, not for the day after.
+    void aFirstBellJustAfterMidnight() {
+        DayRig r(on(kMonday, 23, 40), true);
+        r.values.timex[0] = QStringLiteral("00:02");
+        r.day->settingsChanged();
+        QCOMPARE(r.wake.calls.last(), QStringLiteral("set 2026-12-07 23:57"));
+        QVERIFY(!r.inhibitor.held);
+        r.runUntil(on(kMonday.addDays(1), 0, 10));
+        QCOMPARE(r.inhibitor.changes, QStringList{"on 23:47"});
+        QCOMPARE(r.player.opened(), QStringList{r.folders.app() + "/Melodiler/Melodi 5.wav"});
+
+        DayRig woken(on(kMonday, 23, 58, 4), true);
+        woken.values.timex[0] = QStringLiteral("00:02");
+        woken.day->settingsChanged();
+        QVERIFY(woken.inhibitor.held);
+        QCOMPARE(woken.wake.calls.last(), QStringLiteral("set 2026-12-08 00:02"));
+        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar yarın 00:02'de uyanacak"));
+        woken.runUntil(on(kMonday.addDays(1), 0, 3));
+        QCOMPARE(woken.player.opened().size(), 1);
+        QCOMPARE(woken.wake.calls.last(), QStringLiteral("set 2026-12-08 23:57"));
+    }
+
     void aRefusedWakeUpKeepsThePcAwake() {
         DayRig r(on(kMonday, 16, 0), false);
         r.wake.refuse = true;
@@ -110,7 +134,7 @@ private slots:
         QCOMPARE(r.day->day().noticeMode, QStringLiteral("HaftaSonuSaatleri"));
         r.runUntil(on(kFriday, 10, 0));
         QCOMPARE(r.player.opened(), QStringList{r.folders.app() + "/Melodiler/Melodi 5.wav"});
-        QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil Yarın 09:30 (Öğrenci girişi)"));
+        QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil yarın 09:30 (Öğrenci girişi)"));
 
         // No bells at the weekend; Monday is an exam day on the weekend table.
         r.plan.setWeekdayChoice(6, DayPlan::NoBells);
@@ -143,9 +167,19 @@ private slots:
         DayRig r(on(kMonday, 9, 19, 59));
         QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil 09:20 (Öğrenci girişi)"));
         r.clock.set(on(kMonday, 15, 0, 1)); // the last bell has rung
-        QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil Yarın 08:15 (Öğrenci girişi)"));
+        QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil yarın 08:15 (Öğrenci girişi)"));
         r.plan.setDates(kMonday.addDays(1), kMonday.addDays(3), DayPlan::NoBells);
         QCOMPARE(r.day->nextBellText(), QStringLiteral("Sonraki zil Cuma 08:15 (Öğrenci girişi)"));
+
+        // The wake-up line names the day as the next-bell line does: a winter
+        // break puts it beyond the coming week, where a weekday alone misleads.
+        DayRig woken(on(kFriday, 16, 0), true);
+        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar Pazartesi 08:10'da uyanacak"));
+        woken.plan.setDates(kFriday.addDays(3), kFriday.addDays(9), DayPlan::NoBells);
+        QCOMPARE(woken.day->wakeText(), QStringLiteral("Bilgisayar 21.12.2026 08:10'da uyanacak"));
+        QCOMPARE(woken.day->nextBellText(),
+                 QStringLiteral("Sonraki zil 21.12.2026 08:15 (Öğrenci girişi)"));
+
         QCOMPARE(bellcalendar::atTime(QTime(8, 15)), QStringLiteral("08:15'te"));
         QCOMPARE(bellcalendar::atTime(QTime(8, 40)), QStringLiteral("08:40'ta"));
         QCOMPARE(bellcalendar::atTime(QTime(9, 0)), QStringLiteral("09:00'da"));

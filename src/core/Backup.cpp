@@ -104,8 +104,11 @@ Checked read(const QString& path) {
     }
     Checked checked;
     for (const settings::Setting& s : carried) {
-        const QVariant value =
-            in.value(fullKey(s), s.optionalInBackup ? s.defaultValue : QVariant());
+        const QVariant value = in.value(fullKey(s));
+        if (!value.isValid() && s.optionalInBackup) {
+            checked.absent.push_back(s);
+            continue;
+        }
         if (!value.isValid())
             return {QStringLiteral("Yedekte bir ayar eksik: %1").arg(fullKey(s)), {}};
         const QString text = textOf(value);
@@ -129,7 +132,7 @@ QString importFrom(SettingsStore& store, const QString& path, QString* copy) {
         if (copy)
             *copy = kept;
     }
-    if (!store.replaceWith(checked.values))
+    if (!store.replaceWith(checked.values, checked.absent))
         return QStringLiteral("Ayar dosyası yazılamadı, hiçbir şey değişmedi: %1")
             .arg(store.filePath());
     return {};

@@ -29,13 +29,16 @@ QString exportTo(const SettingsStore& store, const QString& path);
 struct Checked {
     QString problem;
     Values values;
+    // Newer settings an older backup lacks: taken out of the user's file, so
+    // that a system-wide value or the built-in default applies again.
+    std::vector<settings::Setting> absent = {};
 };
 // Reads and checks a backup without changing anything.
 Checked read(const QString& path);
 
 // Checks the backup, keeps a copy of the current settings beside them, then
-// puts in a whole new settings file with every value of the backup, or
-// changes nothing. `copy` receives the copy's path.
+// puts in a whole new settings file with every value of the backup (and
+// none of those it lacks), or changes nothing. `copy` receives the copy's path.
 QString importFrom(SettingsStore& store, const QString& path, QString* copy = nullptr);
 
 } // namespace backup

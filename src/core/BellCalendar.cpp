@@ -81,12 +81,30 @@ std::optional<QDateTime> wakeFor(const StoredValues& values, const DayPlan& plan
         const auto bells = span(values, plan.tableFor(date));
         if (!bells)
             continue;
-        const QDateTime wake = QDateTime(date, QTime(bells->first / 60, bells->first % 60))
-                                   .addSecs(-60 * kWakeLeadMinutes);
-        if (wake > now)
-            return wake;
+        const QDateTime first(date, QTime(bells->first / 60, bells->first % 60));
+        if (first <= now)
+            continue;
+        const QDateTime wake = first.addSecs(-60 * kWakeLeadMinutes);
+        return wake > now ? wake : first;
     }
     return std::nullopt;
+}
+
+bool aroundBells(const StoredValues& values, const DayPlan& plan, const QDateTime& now,
+                 int leadMinutes) {
+    // The lead is shorter than a day: only today's and tomorrow's bells can reach now.
+    for (const QDate& date : {now.date(), now.date().addDays(1)}) {
+        const auto bells = span(values, plan.tableFor(date));
+        if (!bells)
+            continue;
+        const QDateTime from =
+            QDateTime(date, QTime(bells->first / 60, bells->first % 60)).addSecs(-60 * leadMinutes);
+        const QDateTime to =
+            QDateTime(date, QTime(bells->second / 60, bells->second % 60)).addSecs(60);
+        if (now >= from && now < to)
+            return true;
+    }
+    return false;
 }
 
 QString dayName(const QDate& date) {
@@ -129,15 +147,20 @@ QString atTime(const QTime& time) {
 QString nextBellText(const std::optional<Bell>& bell, const QDate& today) {
     if (!bell)
         return QStringLiteral("Sonraki zil yok");
-    const QDate date = bell->at.date();
-    QString when = bell->at.toString(QStringLiteral("HH:mm"));
-    if (date == today.addDays(1))
-        when = QStringLiteral("Yarın ") + when;
-    else if (date > today && date < today.addDays(7))
-        when = dayName(date) + QLatin1Char(' ') + when;
-    else if (date != today)
-        when = date.toString(QStringLiteral("dd.MM.yyyy ")) + when;
+    const QString day = dayWords(bell->at.date(), today);
+    const QString when =
+        (day.isEmpty() ? day : day + QLatin1Char(' ')) + bell->at.toString(QStringLiteral("HH:mm"));
     return QStringLiteral("Sonraki zil %1 (%2)").arg(when, kindName(bell->cell));
+}
+
+QString dayWords(const QDate& date, const QDate& today) {
+    if (date == today)
+        return {};
+    if (date == today.addDays(1))
+        return QStringLiteral("yarın");
+    if (date > today && date < today.addDays(7))
+        return dayName(date);
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 } // namespace bellcalendar

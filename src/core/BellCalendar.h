@@ -30,14 +30,26 @@ std::optional<std::pair<int, int>> span(const StoredValues& values, int table);
 // The first bell in a minute after the one of `after`.
 std::optional<Bell> next(const StoredValues& values, const DayPlan& plan, const QDateTime& after);
 
-// When to wake the PC: the first bell of the next school day whose first
-// bell is still more than kWakeLeadMinutes away, minus kWakeLeadMinutes.
+// When to wake the PC for the next first bell of a school day still ahead:
+// kWakeLeadMinutes before it, or at the bell itself when that moment has
+// passed (a first bell at 00:02 seen at 23:58).
 std::optional<QDateTime> wakeFor(const StoredValues& values, const DayPlan& plan,
                                  const QDateTime& now);
 
-// "Sonraki zil 09:20 (Öğrenci girişi)", "Sonraki zil Yarın 08:15 (...)",
-// "Sonraki zil Pazartesi 08:15 (...)", "Sonraki zil yok".
+// Whether `now` lies from `leadMinutes` before the first bell of a school
+// day to the end of its last bell's minute; the lead reaches back over
+// midnight into the day before.
+bool aroundBells(const StoredValues& values, const DayPlan& plan, const QDateTime& now,
+                 int leadMinutes);
+
+// "Sonraki zil 09:20 (Öğrenci girişi)", "Sonraki zil yarın 08:15 (...)",
+// "Sonraki zil Pazartesi 08:15 (...)", "Sonraki zil 21.12.2026 08:15 (...)",
+// "Sonraki zil yok".
 QString nextBellText(const std::optional<Bell>& bell, const QDate& today);
+
+// A date as it is named from today, in the middle of a sentence: empty for
+// today, "yarın", a weekday's name within the coming week, else "21.12.2026".
+QString dayWords(const QDate& date, const QDate& today);
 
 // "08:10'da", "08:15'te": the time with its locative ending, as it is read.
 QString atTime(const QTime& time);

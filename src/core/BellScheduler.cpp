@@ -58,7 +58,9 @@ QDateTime BellScheduler::pass() {
     if (lastPassed_ >= 0 && minute > lastPassed_ + 1) {
         eventlog::info(
             QStringLiteral("Saat ileri atladı: %1 -> %2").arg(hhmmOf(lastPassed_), hhmmOf(minute)));
-        from = std::max(lastPassed_ + 1, minute - kLateMinutes);
+        // Counted in seconds: a bell of 00:03 still rings at 00:05:00, not at 00:05:13.
+        const qint64 intoMinuteMs = now.time().msecsSinceStartOfDay() % 60000;
+        from = std::max(lastPassed_ + 1, minute - (kLateSeconds * 1000 - intoMinuteMs) / 60000);
         while (from < minute && dayOf(from) != now.date())
             ++from; // yesterday's last minutes are not rung after midnight
         logMissed(lastPassed_ + 1, from - 1);

@@ -17,13 +17,14 @@ struct StoredValues;
 // order, and an exit bell marks its break for music. A minute is rung at
 // most once per run, also when the clock is stepped back a little or a
 // timer fires early. Whatever made a pass late (a resume, a clock set
-// forward, a busy machine), a bell rings late only within kLateMinutes of
-// its minute and on its own day; an older one is logged as missed. A clock
-// set back by more than that (one that was hours fast, corrected) starts
-// the memory afresh, so the true minutes ring.
+// forward, a busy machine), a bell rings late only within kLateSeconds of
+// its time and on its own day; an older one is logged as missed. A clock
+// set back by more than kLateMinutes (one that was hours fast, corrected)
+// starts the memory afresh, so the true minutes ring.
 class BellScheduler {
 public:
     static constexpr int kLateMinutes = 2;
+    static constexpr int kLateSeconds = kLateMinutes * 60;
 
     BellScheduler(const StoredValues& values, Playback& playback, const Clock& clock);
 

@@ -61,8 +61,15 @@ int DayPlan::tableFor(const QDate& date) const {
 }
 
 holidays::DateSet DayPlan::datesWith(Choice table, int firstYear, int lastYear) const {
-    if (table == NoBells)
-        return holidays_.marked(firstYear, lastYear);
+    if (table == NoBells) {
+        holidays::DateSet quiet = holidays_.marked(firstYear, lastYear);
+        for (const holidays::DateSet& tabled : tables_) {
+            for (auto it = tabled.lower_bound(QDate(firstYear, 1, 1));
+                 it != tabled.end() && it->year() <= lastYear; ++it)
+                quiet.erase(*it); // a table over a holiday rings
+        }
+        return quiet;
+    }
     const holidays::DateSet& all = tables_[table];
     return {all.lower_bound(QDate(firstYear, 1, 1)), all.upper_bound(QDate(lastYear, 12, 31))};
 }
@@ -78,27 +85,53 @@ void DayPlan::setWeekdayChoice(int weekday, Choice choice) {
 void DayPlan::setDates(const QDate& from, const QDate& to, Choice choice) {
     if (!from.isValid() || !to.isValid() || to < from || from.daysTo(to) >= holidays::kMaxDays)
         return;
-    for (auto& dates : tables_)
-        dates.erase(dates.lower_bound(from), dates.upper_bound(to));
+    // An exam week must not ring on the national day inside it: only that
+    // very day, chosen on its own, is the school's to change.
+    holidays::DateSet stayHolidays;
+    if (from != to && choice != NoBells) {
+        for (const QDate& day : holidays_.marked(from.year(), to.year())) {
+            if (day >= from && day <= to && holidays::isNationalHoliday(day) &&
+                dateChoice(day) == NoBells)
+                stayHolidays.insert(day);
+        }
+    }
+    takeTables(from, to);
     if (choice != NoBells) {
-        for (QDate d = from; d <= to; d = d.addDays(1))
-            tables_[choice].insert(d);
+        for (QDate d = from; d <= to; d = d.addDays(1)) {
+            if (!stayHolidays.count(d))
+                tables_[choice].insert(d);
+        }
     }
     save();
-    // Holidays tell the change to whoever listens, us included.
+    // Holidays tell the change to whoever listens, us included. A national
+    // day's mark stays under a table, so removing the table brings it back.
     if (choice == NoBells)
         holidays_.mark(from, to);
     else
-        holidays_.unmark(from, to);
+        holidays_.unmark(from, to, true);
 }
 
 void DayPlan::clearDates(const QDate& from, const QDate& to) {
     if (!from.isValid() || !to.isValid() || to < from)
         return;
-    for (auto& dates : tables_)
-        dates.erase(dates.lower_bound(from), dates.upper_bound(to));
+    const bool hadTable = takeTables(from, to);
     save();
-    holidays_.unmark(from, to);
+    if (from == to && hadTable) {
+        emit changed(); // the day is what it was before its table
+        return;
+    }
+    holidays_.unmark(from, to, from != to);
+}
+
+bool DayPlan::takeTables(const QDate& from, const QDate& to) {
+    bool had = false;
+    for (auto& dates : tables_) {
+        const auto first = dates.lower_bound(from);
+        const auto last = dates.upper_bound(to);
+        had = had || first != last;
+        dates.erase(first, last);
+    }
+    return had;
 }
 
 void DayPlan::save() {

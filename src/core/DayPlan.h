@@ -13,8 +13,9 @@ class SettingsStore;
 // Which timetable rings on a date. Each weekday has its choice (by default
 // Monday to Friday the weekday table, Saturday and Sunday the weekend
 // table); a date can be given the weekday table, the weekend table or no
-// bells (a holiday) whatever day it falls on. A date given a table rings it
-// even when it is a national holiday.
+// bells (a holiday) whatever day it falls on. A national holiday inside a
+// longer range keeps its holiday (an exam week over 29 Ekim stays silent on
+// it); chosen on its own, it takes the table like any date.
 class DayPlan : public QObject {
     Q_OBJECT
 public:
@@ -35,9 +36,13 @@ public:
     holidays::DateSet datesWith(Choice table, int firstYear, int lastYear) const;
 
     void setWeekdayChoice(int weekday, Choice choice);
-    // Gives every date of the range this choice; it takes over from a holiday.
+    // Gives the dates of the range this choice. A table takes over from the
+    // school's own holidays in the range, not from a national holiday still
+    // marked inside a longer range.
     void setDates(const QDate& from, const QDate& to, Choice choice);
-    // The range goes back to its weekday's choice.
+    // Each date of the range goes back to what it was: a date given a table
+    // loses the table (a national holiday under it is one again); one
+    // without loses its holiday, a national one only when chosen alone.
     void clearDates(const QDate& from, const QDate& to);
 
     const Holidays& holidays() const { return holidays_; }
@@ -50,6 +55,8 @@ signals:
 
 private:
     void save();
+    // Whether the range's dates have a table; removes them from both.
+    bool takeTables(const QDate& from, const QDate& to);
 
     SettingsStore& store_;
     Holidays& holidays_;

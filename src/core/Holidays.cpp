@@ -60,11 +60,17 @@ void Holidays::mark(const QDate& from, const QDate& to) {
     save();
 }
 
-void Holidays::unmark(const QDate& from, const QDate& to) {
+void Holidays::unmark(const QDate& from, const QDate& to, bool keepNational) {
     if (!from.isValid() || !to.isValid() || to < from)
         return;
-    takeOverYears(from, to);
-    days_.erase(days_.lower_bound(from), days_.upper_bound(to));
+    if (!keepNational) {
+        takeOverYears(from, to);
+        days_.erase(days_.lower_bound(from), days_.upper_bound(to));
+    } else {
+        // Nothing national goes, so the years need not be taken over.
+        for (auto it = days_.lower_bound(from); it != days_.end() && *it <= to;)
+            it = holidays::isNationalHoliday(*it) ? std::next(it) : days_.erase(it);
+    }
     save();
 }
 

@@ -24,7 +24,8 @@ public:
     holidays::DateSet marked(int firstYear, int lastYear) const;
 
     void mark(const QDate& from, const QDate& to);
-    void unmark(const QDate& from, const QDate& to);
+    // With keepNational the national days of the range stay as they are.
+    void unmark(const QDate& from, const QDate& to, bool keepNational = false);
     // Removes every mark before `today`; returns how many days went.
     int clearBefore(const QDate& today);
 

@@ -39,9 +39,9 @@ void SchoolDay::setWakeAlarm(WakeAlarm* alarm) {
         connect(wake_, &WakeAlarm::changed, this, [this] {
             if (!wake_->problem().isEmpty() && wake_->problem() != wakeProblemLogged_) {
                 wakeProblemLogged_ = wake_->problem();
-                eventlog::warning(QStringLiteral("Uyanma saati kurulamadı (%1): bilgisayar "
-                                                 "zillerin önünde uyanık tutulacak")
-                                      .arg(wake_->problem()));
+                eventlog::warning(
+                    QStringLiteral("Uyanma saati kurulamadı (%1): bilgisayar uyanık tutulacak")
+                        .arg(wake_->problem()));
             } else if (wake_->armedFor().isValid()) {
                 wakeProblemLogged_.clear();
                 eventlog::info(
@@ -180,9 +180,7 @@ void SchoolDay::keepAwake() {
         if (playback_.playing() || countingDown_) {
             needed = true;
         } else if (wakeUpStands()) {
-            const auto bells = bellcalendar::span(values_, plan_.tableFor(now.date()));
-            const int minute = now.time().hour() * 60 + now.time().minute();
-            needed = bells && minute >= bells->first - kLeadMinutes && minute <= bells->second;
+            needed = bellcalendar::aroundBells(values_, plan_, now, kLeadMinutes);
         } else {
             needed = bellcalendar::next(values_, plan_, now.addSecs(-60)).has_value();
         }
@@ -224,11 +222,8 @@ QString SchoolDay::nextBellText() const {
 QString SchoolDay::wakeText() const {
     if (wakeUpStands()) {
         const QDateTime at = wake_->armedFor();
-        const QDate today = now().date();
-        const QString day = at.date() == today ? QString()
-                            : at.date() == today.addDays(1)
-                                ? QStringLiteral("yarın ")
-                                : bellcalendar::dayName(at.date()) + QLatin1Char(' ');
+        const QString words = bellcalendar::dayWords(at.date(), now().date());
+        const QString day = words.isEmpty() ? words : words + QLatin1Char(' ');
         return QStringLiteral("Bilgisayar %1%2 uyanacak").arg(day, bellcalendar::atTime(at.time()));
     }
     if (awake_ || bellcalendar::next(values_, plan_, now()))

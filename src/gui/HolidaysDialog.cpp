@@ -59,14 +59,17 @@ HolidaysDialog::HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& c
     setModal(false);
     setMinimumWidth(460);
 
+    // Broken by hand, not wrapped: a wrapped label's height is not counted
+    // in the window's minimum, and a window's first size is at most two
+    // thirds of the screen (533 pixels on a 1280x800 one), so the calendar
+    // lost its last week to it.
     auto* help =
-        new QLabel(QStringLiteral("İşaretli günlerde zil ve teneffüs müziği çalmaz; \"Hemen Çal\" "
-                                  "düğmeleri çalışır. Bir aralık için ilk güne, sonra Shift tuşuna "
-                                  "basılıyken son güne tıklayın. Sınav ya da kısa gün için seçilen "
-                                  "günlere öbür tablonun saatleri verilebilir."),
+        new QLabel(QStringLiteral("İşaretli günlerde zil ve teneffüs müziği çalmaz; \"Hemen Çal\"\n"
+                                  "düğmeleri çalışır. Bir aralık için ilk güne, sonra Shift\n"
+                                  "tuşuna basılıyken son güne tıklayın. Sınav ya da kısa gün\n"
+                                  "için seçilen günlere öbür tablonun saatleri verilebilir."),
                    this);
     help->setObjectName(QStringLiteral("lblTatilBilgi"));
-    help->setWordWrap(true);
 
     calendar_ = new QCalendarWidget(this);
     calendar_->setObjectName(QStringLiteral("calTatil"));
@@ -180,7 +183,7 @@ void HolidaysDialog::applyChosen() {
                    DayPlan::Choice(rangeChoice_->currentData().toInt()));
 }
 
-// The days go back to their weekday's table.
+// Each day goes back to what it was (its weekday's table, or its national holiday).
 void HolidaysDialog::unmarkChosen() {
     plan_.clearDates(from_->date(), to_->date());
 }

@@ -172,7 +172,8 @@ bool SettingsStore::saveAll(const std::vector<std::pair<settings::Setting, QStri
     return write(keyed);
 }
 
-bool SettingsStore::replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values) {
+bool SettingsStore::replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values,
+                                const std::vector<settings::Setting>& removed) {
     if (!prepareToWrite(false))
         return false;
     const QString temporary = filePath_ + QStringLiteral(".new");
@@ -185,6 +186,8 @@ bool SettingsStore::replaceWith(const std::vector<std::pair<settings::Setting, Q
             next.setValue(key, settings_->value(key));
         for (const auto& [setting, value] : values)
             next.setValue(fullKey(setting.section, setting.key), value);
+        for (const settings::Setting& setting : removed)
+            next.remove(fullKey(setting.section, setting.key));
         next.sync();
         written = next.status() == QSettings::NoError;
     }

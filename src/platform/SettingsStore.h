@@ -38,8 +38,10 @@ public:
     // store holds what the file holds: nothing unwritten stays behind.
     bool saveAll(const std::vector<std::pair<settings::Setting, QString>>& values);
     // Writes a whole new file, every value of the current one with `values`
-    // over them, and moves it over the old one; false when nothing changed.
-    bool replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values);
+    // over them and without `removed`, and moves it over the old one; false
+    // when nothing changed.
+    bool replaceWith(const std::vector<std::pair<settings::Setting, QString>>& values,
+                     const std::vector<settings::Setting>& removed = {});
 
     // Reads the file again, after another process replaced it.
     void reread();
