@@ -15,12 +15,31 @@ fi
 
 root=$(mktemp -d)
 program=""
-cleanup() { [ -n "$program" ] && kill "$program" 2>/dev/null; wait 2>/dev/null; rm -rf "$root"; }
+recorder=""
+cleanup() {
+    [ -n "$program" ] && kill "$program" 2>/dev/null
+    [ -n "$recorder" ] && kill "$recorder" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$root"
+}
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 sink=velmar_null
 
-volume() { pactl get-sink-volume "$sink" | grep -o '[0-9]*%' | head -1 | tr -d %; }
+# PipeWire 1.4 holds a level set on a sink that has not played since it
+# appeared and reads back 100 % until a stream plays there: a moment of
+# silence played first makes it apply the level it holds.
+pipewire=$(pactl info | grep -c PipeWire)
+# The test's own streams are named so; PipeWire lists one a moment after it ended.
+ours() { pactl list sink-inputs | grep -c 'application.name = "velmar-test"'; }
+silence() {
+    head -c 8820 /dev/zero | pacat -d "$sink" -n velmar-test --raw --format=s16le --rate=22050 --channels=1
+    wait_for 10 'test "$(ours)" = 0'
+}
+volume() {
+    [ "$pipewire" = 0 ] || silence
+    pactl get-sink-volume "$sink" | grep -o '[0-9]*%' | head -1 | tr -d %
+}
 # Waits below are for what the program promises (muted at start, a bell in its
 # minute, music after it), with margins a busy PC does not cross; a pass ends early.
 # Streams that play: a bell made ready ahead waits on the server corked.
@@ -30,6 +49,30 @@ loudness() {
     parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |
         head -c 22050 | od -An -v -t d2 -w2 |
         awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}'
+}
+# What the sink's monitor hears from now until record_stop: the loudest sample.
+record_start() {
+    parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 >"$root/monitor.raw" 2>/dev/null &
+    recorder=$!
+}
+record_stop() {
+    kill "$recorder" 2>/dev/null
+    wait "$recorder" 2>/dev/null
+    od -An -v -t d2 -w2 "$root/monitor.raw" | awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}'
+}
+# A sound the user plays between bells (a melody through paplay): the loudest sample heard.
+user_sound() {
+    record_start
+    paplay -d "$sink" -n velmar-test "$build/src/Melodiler/Melodi 4.wav" &
+    local player=$!
+    sleep 2
+    kill "$player" 2>/dev/null
+    wait "$player" 2>/dev/null
+    record_stop
+    wait_for 10 'test "$(ours)" = 0'
+}
+within() { # value reference: value lies between half and twice the reference
+    [ "$1" -ge $(($2 / 2)) ] && [ "$1" -le $(($2 * 2)) ]
 }
 wait_for() { # seconds 'condition', evaluated afresh each time
     for _ in $(seq $(($1 * 10))); do eval "$2" && return 0; sleep 0.1; done
@@ -87,10 +130,13 @@ stop
 
 # 2. Nothing to follow: muted again after the bell.
 app "$root/b"
+record_start
 start "$root/b" "$root/config-b" "2026-12-07 09:09:57" -systray
 wait_for 20 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (b)"
+wait_for 30 'test "$(streams)" = 0' || fail "the bell did not end (b)"
+full=$(record_stop)
 wait_for 30 'test "$(volume)" = 0' || fail "not muted after the bell: $(volume)%"
-echo "after the bell: master back to its minimum"
+echo "after the bell: master back to its minimum (the bell at 100%: loudest sample $full)"
 stop
 
 # 3. Saturday: the notice shows, weekday cells stay silent.
@@ -102,18 +148,31 @@ sleep 6
 echo "Saturday: notice shown, no weekday bell"
 stop
 
-# 4. The sound server restarted between two bells.
+# 4. The sound server restarted between two bells, master at 50%: the bell
+# after the restart is as loud as the one before it (50% is -18 dB, an eighth
+# of the amplitude at 100%), and a sound between bells is not heard.
 mkdir -p "$root/config-d/VelmarDorl"
-printf '[Saatler]\ntimex%%283%%29=09:11\n' >"$root/config-d/VelmarDorl/VelmarDorl.ini"
-# Started in the 09:10 bell's late window: it rings at once and has ended (6.7 s) well
+printf '[Saatler]\ntimex%%285%%29=09:11\n[Ses]\nMasterVolume=5\n' >"$root/config-d/VelmarDorl/VelmarDorl.ini"
+record_start
+# Started in the 09:10 bell's late window: it rings at once and has ended well
 # before 09:11, however slowly a busy PC starts the program.
 start "$root/b" "$root/config-d" "2026-12-07 09:10:35" -systray
 wait_for 20 'test "$(streams)" -gt 0' || fail "no bell at 09:10 (d)"
 wait_for 20 'test "$(streams)" = 0' || fail "the bell did not end"
+before=$(record_stop)
+within "$before" $((full / 8)) || fail "the bell at 50% is not an eighth of the one at 100% ($before, $full)"
 "$VELMAR_RESTART_PULSE"
 pactl set-sink-volume "$sink" 100%
-wait_for 90 'test "$(streams)" -gt 0' || fail "no bell at 09:11 after the restart"
-echo "after a sound server restart: the next bell plays"
+record_start
+wait_for 90 'test "$(streams)" -gt 0' || { pactl list sink-inputs; pactl list short sinks; tail "$root/out.log"; fail "no bell at 09:11 after the restart"; }
+wait_for 20 'test "$(streams)" = 0' || fail "the bell after the restart did not end"
+after=$(record_stop)
+within "$after" "$before" || fail "the bell after the restart is not at 50% ($after, before it $before)"
+wait_for 30 'test "$(volume)" = 0' || fail "not muted after the bell after the restart: $(volume)%"
+heard=$(user_sound)
+[ "$heard" = 0 ] || fail "muted after the restart, but a sound played then is heard ($heard)"
+echo "after a sound server restart: the next bell plays at master 50%, loudest sample $after" \
+    "(before the restart $before, at 100% $full); a sound between bells is not heard"
 stop
 
 # 5. Ended by the session (SIGTERM) while idle and muted: the master level comes back.

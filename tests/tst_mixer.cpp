@@ -1,6 +1,7 @@
 // The real ALSA mixer against the PulseAudio server of the test services.
 #include "sound/AlsaMixer.h"
 #include "sound/GstPlayer.h"
+#include "support/SinkLevel.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -14,11 +15,7 @@ bool soundServerRuns() {
 }
 
 QString sinkVolume() {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"),
-                {QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")});
-    pactl.waitForFinished(5000);
-    return QString::fromUtf8(pactl.readAllStandardOutput());
+    return sinklevel::volume(QStringLiteral("@DEFAULT_SINK@"));
 }
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "sound/OutputChoice.h"
 #include "sound/OutputMixer.h"
 #include "sound/Playback.h"
+#include "support/SinkLevel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -115,7 +116,7 @@ bool hasOutput(SoundServer& server, const QString& name) {
 int percent(const QString& sink) {
     static const QRegularExpression value(QStringLiteral("/\\s*(\\d+)%"));
     QSet<int> levels;
-    for (auto m = value.globalMatch(pactl({QStringLiteral("get-sink-volume"), sink})); m.hasNext();)
+    for (auto m = value.globalMatch(sinklevel::volume(sink)); m.hasNext();)
         levels.insert(m.next().captured(1).toInt());
     return levels.size() == 1 ? *levels.begin() : -1;
 }
