@@ -68,10 +68,10 @@ int main(int argc, char* argv[]) {
     fakes.clock.set(QDateTime(day, QTime(7, 30, 12)));
     Platform platform = fakes.platform();
     platform.player = &player;
-    Form1 form(platform, store);
+    MainWindow form(platform, store);
     StartupContext context = contextFor(folders, 77);
     context.appPath = QStringLiteral(VELMAR_SOUNDS);
-    if (!form.Form_Load(context))
+    if (!form.startUp(context))
         return 1;
 
     std::vector<double> heap, resident;
@@ -89,11 +89,11 @@ int main(int argc, char* argv[]) {
             // A moment for the player; in a break with music, time for a song or two.
             QElapsedTimer settle;
             settle.start();
-            const int budgetMs = form.playback().MusicOn() ? 400 : 5;
+            const int budgetMs = form.playback().musicOn() ? 400 : 5;
             while (form.playback().playing() && settle.elapsed() < budgetMs)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }
-        form.playback().cmdDurdur_Click(); // the evening: idle, as the program is
+        form.playback().stop(); // the evening: idle, as the program is
         QCoreApplication::processEvents();
         malloc_trim(0); // what the program does when the player goes idle
         qsizetype dayBells = 0, daySongs = 0;

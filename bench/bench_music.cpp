@@ -52,7 +52,7 @@ std::vector<double> measure(int files, int songs) {
     playback.setAppPath(app.path());
 
     std::vector<double> gaps;
-    playback.RandomPlayMusic();
+    playback.startRandomSong();
     int seen = 0;
     QElapsedTimer total;
     total.start();
@@ -64,7 +64,7 @@ std::vector<double> measure(int files, int songs) {
             ++seen;
         }
     }
-    playback.cmdDurdur_Click();
+    playback.stop();
     return gaps;
 }
 } // namespace

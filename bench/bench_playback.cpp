@@ -1,4 +1,4 @@
-// Latency from MPPlay to the first audio buffer at the sink, per format,
+// Latency from Playback::play() to the first audio buffer at the sink, per format,
 // first play and repeats; and resident memory over 1,000 plays back to back.
 // Plays into PulseAudio when a server answers, else into a synchronised fakesink.
 #include "BenchSupport.h"
@@ -19,14 +19,14 @@
 #include <vector>
 
 namespace {
-// Starts the file through MPPlay from idle, as a bell does, and waits for its
+// Starts the file through Playback::play() from idle, as a bell does, and waits for its
 // first buffer at the sink.
 double playOnce(Playback& playback, FirstBufferProbe& probe, const QString& file) {
-    playback.cmdDurdur_Click(); // the old stream's last buffers must not count
+    playback.stop(); // the old stream's last buffers must not count
     probe.arm();
     QElapsedTimer waited;
     waited.start();
-    playback.MPPlay(file, QString(), 80, QStringLiteral("bench"), false);
+    playback.play(file, QString(), 80, QStringLiteral("bench"), false);
     while (!probe.seen() && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     return probe.msSinceArm();
@@ -72,6 +72,6 @@ int main(int argc, char* argv[]) {
             std::printf("resident memory after %4d more plays: %.1f MB (after warm-up %.1f MB)\n",
                         i, residentMb(), before);
     }
-    playback.cmdDurdur_Click();
+    playback.stop();
     return 0;
 }

@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     // Keystrokes: type a time over and over into a cell, each digit stored at once.
     SettingsStore store;
     StoredValues values;
-    GetRegistry(store, values);
+    loadStoredValues(store, values);
     TimeCell cell(0, nullptr);
     cell.setText(QStringLiteral("__:__"));
     QObject::connect(&cell, &QLineEdit::textChanged, [&] {

@@ -1,8 +1,8 @@
 #include "core/Backup.h"
 #include "core/SettingsTable.h"
 #include "gui/DialogRunner.h"
-#include "gui/Form1.h"
-#include "gui/frmSysTray.h"
+#include "gui/MainWindow.h"
+#include "gui/SystemTrayIcon.h"
 #include "platform/Clock.h"
 #include "platform/ClockSync.h"
 #include "platform/DesktopEventSounds.h"
@@ -126,7 +126,7 @@ int main(int argc, char* argv[]) {
     OutputChoice outputs(&soundServer);
     AlsaMixer computerMixer;
     OutputMixer mixer(computerMixer, outputs);
-    frmSysTray tray;
+    SystemTrayIcon tray;
     XdgAutostart autostart;
     DesktopEventSounds eventSounds;
     Platform platform;
@@ -147,11 +147,11 @@ int main(int argc, char* argv[]) {
 
     SettingsStore store;
     outputs.choose(store.get(settings::sesCikisi()));
-    Form1 form(platform, store);
+    MainWindow form(platform, store);
     form.playback().setOutputs(&outputs);
     // exit(), not quit(): it also ends a start-up box that is still open.
     QObject::connect(
-        &form, &Form1::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        &form, &MainWindow::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 
     // Every way out restores the master level, so the next user finds the PC not muted.
     SessionEvents session;
@@ -169,7 +169,7 @@ int main(int argc, char* argv[]) {
                      [&form] { form.restoreMasterLevel(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.quitProgram(); });
 
-    QObject::connect(&form.playback(), &Playback::trayAni, [](bool playing) {
+    QObject::connect(&form.playback(), &Playback::playingChanged, [](bool playing) {
         if (!playing)
             malloc_trim(0);
     });
@@ -187,7 +187,7 @@ int main(int argc, char* argv[]) {
     context.arguments = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     context.runtimeFolder = signalling::runtimeFolder();
     context.instanceNumber = ::getpid();
-    if (!form.Form_Load(context) || form.hasEnded())
+    if (!form.startUp(context) || form.hasEnded())
         return 0;
 
     // Start-up's own garbage (the pages built, the settings read) goes back too.

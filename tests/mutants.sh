@@ -109,7 +109,7 @@ mutant h "a clock set back by 1 minute rings its bell again" \
     'minute < lastPassed_ - kLateMinutes)' \
     'minute < lastPassed_)'
 mutant i "the master level not restored when the session ends the program (SIGTERM)" \
-    src/gui/Form1.cpp \
+    src/gui/MainWindow.cpp \
     $'    restoreMasterLevel();\n    schoolDay_.end();' \
     $'    schoolDay_.end();'
 

@@ -68,9 +68,9 @@ private slots:
         Platform platform = fakes.platform();
         platform.player = &player;
         SettingsStore store;
-        Form1 form(platform, store);
+        MainWindow form(platform, store);
         const StartupContext c = contextFor(folders, 31);
-        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.startUp(c));
         Playback& playback = form.playback();
 
         // Empty melody, cut-off announcement: both end at once, the computer rests muted.
@@ -81,19 +81,19 @@ private slots:
 
         // The good exit bell rings at 09:10; the broken songs after it are given up on.
         fakes.clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 10)));
-        emit form.tmrMain().timeout();
+        emit form.weekdayTimer().timeout();
         QCOMPARE(player.opened.size(), 3);
         QTRY_VERIFY_WITH_TIMEOUT(!playback.playing(), 10000);
         QCOMPARE(player.opened.size(), 3 + Playback::kMaxSongFailures);
         QVERIFY(player.opened.last().path.contains("/Müzik/"));
 
         // A wrongly named file still plays; the melody lists skip the folder.
-        form.tabMain()->setCurrentIndex(2);
-        QComboBox* list = form.melodilerPage()->cmbZil(1);
+        form.tabs()->setCurrentIndex(2);
+        QComboBox* list = form.melodilerPage()->melodyList(1);
         QCOMPARE(list->findText("Klasör.wav"), -1);
         list->setCurrentIndex(list->findText("Yanlış adlı.wav"));
         QSignalSpy ends(&gst, &Player::finished);
-        form.melodilerPage()->cmdDinle(1)->click();
+        form.melodilerPage()->previewButton(1)->click();
         QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, 10000);
         QVERIFY(ends.first().first().toBool());
 

@@ -59,9 +59,9 @@ private slots:
             folders.writeSettings(bytes);
             RecordingPlatform fakes;
             SettingsStore store;
-            Form1 form(fakes.platform(), store);
+            MainWindow form(fakes.platform(), store);
             const StartupContext c = contextFor(folders, 100 + n);
-            QVERIFY2(form.Form_Load(c), qPrintable(QString::number(n)));
+            QVERIFY2(form.startUp(c), qPrintable(QString::number(n)));
             for (const QString& cell : form.values().timex)
                 QCOMPARE(cell.size(), 5);
             QCOMPARE(store.get(settings::hwnd()), QString::number(100 + n));

@@ -29,14 +29,14 @@ private slots:
     void bellButtonsRingWithTheirAnnouncement() {
         Started s;
         HemenCalPage* page = s.form->hemenCalPage();
-        page->cmdZil(0)->click(); // the first-bell switch does not apply to the buttons
+        page->ringButton(0)->click(); // the first-bell switch does not apply to the buttons
         QCOMPARE(s.fakes.player.opened(), QStringList{s.folders.app() + "/Melodiler/Melodi 5.wav"});
         QCOMPARE(s.form->playback().queued(), QStringLiteral("/Anonslar/0.mp3"));
         QCOMPARE(s.form->findChild<QLabel*>("lblInfo")->text(),
                  QStringLiteral("Öğrenci Giriş zili"));
         QVERIFY(s.form->findChild<QPushButton*>("cmdDurdur")->isEnabled());
 
-        page->cmdZil(1)->click();
+        page->ringButton(1)->click();
         QCOMPARE(s.fakes.player.opened().last(), s.folders.app() + "/Melodiler/Melodi 6.wav");
         QVERIFY(s.form->playback().queued().isEmpty());
         QCOMPARE(s.form->playback().info(), QStringLiteral("Öğretmen Giriş zili"));
@@ -49,12 +49,12 @@ private slots:
         Started s;
         touch(s.folders.app() + "/Melodiler/Melodi 5.wav");
         touch(s.folders.app() + "/Melodiler/Gong.mp3");
-        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(2);
         MelodilerPage* page = s.form->melodilerPage();
-        QComboBox* list = page->cmbZil(0);
+        QComboBox* list = page->melodyList(0);
         list->setCurrentIndex(list->findText("Gong.mp3"));
         QVERIFY(s.store->get(settings::zil(0)) == "Melodi 5.wav"); // not chosen yet
-        page->cmdDinle(0)->click();
+        page->previewButton(0)->click();
         QCOMPARE(s.fakes.player.opened().last(), s.folders.app() + "/Melodiler/Gong.mp3");
         QCOMPARE(s.form->playback().queued(), QStringLiteral("/Anonslar/0.mp3"));
 
@@ -62,15 +62,15 @@ private slots:
         QCOMPARE(s.store->get(settings::zil(0)), QStringLiteral("Gong.mp3"));
         QCOMPARE(s.form->values().Zil[0], QStringLiteral("Gong.mp3"));
 
-        page->chkAnons(0)->click();
+        page->announcementBox(0)->click();
         QCOMPARE(s.store->get(settings::anons(0)), QStringLiteral("0"));
         QVERIFY(!s.form->volumeBoxes().box(4)->isEnabled());
         QVERIFY(!s.form->findChild<QLabel*>("lblSes_20")->isEnabled());
-        page->chkAnons(0)->click();
+        page->announcementBox(0)->click();
         QVERIFY(s.form->volumeBoxes().box(4)->isEnabled());
         QCOMPARE(s.form->values().Anons[0], QStringLiteral("1"));
 
-        page->chkZilIptal()->click();
+        page->silentFirstBellBox()->click();
         QCOMPARE(s.store->get(settings::zilIptal()), QStringLiteral("0"));
         QCOMPARE(s.form->values().ZilIptal, QStringLiteral("0"));
     }
@@ -78,14 +78,14 @@ private slots:
     void addingAMelodyRefillsAllThreeLists() {
         Started s;
         touch(s.folders.app() + "/Melodiler/Melodi 5.wav");
-        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(2);
         MelodilerPage* page = s.form->melodilerPage();
         s.fakes.dialogs.onModal = [&](QDialog& dialog) {
             QVERIFY(dialog.findChild<QWidget*>("Command2")->isVisibleTo(&dialog));
             qobject_cast<QPushButton*>(dialog.findChild<QWidget*>("Command2"))->click();
             touch(s.folders.app() + "/Melodiler/Yeni Zil.wav"); // the user copies a file
         };
-        QComboBox* list = page->cmbZil(1);
+        QComboBox* list = page->melodyList(1);
         list->setCurrentIndex(list->count() - 1);
         emit list->activated(list->currentIndex());
         QCOMPARE(s.fakes.dialogs.modals.size(), size_t(1));
@@ -95,7 +95,7 @@ private slots:
                      QStringLiteral("/Melodiler\nklasörüne kopyalayıp 'Tamam'a basın. "));
         QCOMPARE(s.fakes.shell.opened, QStringList{s.folders.app() + "/Melodiler/"});
         for (int k = 0; k < 3; ++k)
-            QVERIFY(page->cmbZil(k)->findText("Yeni Zil.wav") >= 0);
+            QVERIFY(page->melodyList(k)->findText("Yeni Zil.wav") >= 0);
         QCOMPARE(list->currentText(), "Melodi 6.wav" + MelodilerPage::kMissingMark); // not there
         QCOMPARE(s.store->get(settings::zil(1)), QStringLiteral("Melodi 6.wav"));
         QVERIFY(!s.folders.settingsBytes().contains("Yeni Melodi"));
@@ -105,24 +105,24 @@ private slots:
         Started s;
         touch(s.folders.app() + "/Müzik/Şarkı.mid");
         MuzikPage* music = s.form->muzikPage();
-        music->cmdMusicNow()->click();
+        music->playNowButton()->click();
         QCOMPARE(s.form->playback().info(), QStringLiteral("Müzik: Şarkı.mid"));
         s.fakes.player.finish();
         QCOMPARE(s.fakes.player.opened().size(), 2);
 
         // Unticking the switch does not stop the music that plays.
-        s.form->tabMain()->setCurrentIndex(3);
-        music->chkMuzikAktif()->click();
-        QVERIFY(!music->cmdMusicNow()->isEnabled());
+        s.form->tabs()->setCurrentIndex(3);
+        music->musicSwitch()->click();
+        QVERIFY(!music->playNowButton()->isEnabled());
         s.fakes.player.finish();
         QCOMPARE(s.fakes.player.opened().size(), 3);
 
-        s.form->hemenCalPage()->cmdZil(2)->click(); // a bell ends it
+        s.form->hemenCalPage()->ringButton(2)->click(); // a bell ends it
         s.fakes.player.finish();
         QVERIFY(!s.form->playback().playing());
 
-        music->chkMuzikAktif()->click();
-        music->cmdMusicNow()->click();
+        music->musicSwitch()->click();
+        music->playNowButton()->click();
         s.form->findChild<QPushButton*>("cmdDurdur")->click();
         QVERIFY(!s.form->playback().playing());
         QCOMPARE(s.fakes.player.calls.last(), QStringLiteral("unload"));
@@ -131,7 +131,7 @@ private slots:
     void emptyMusicFolderPlaysNothing() {
         Started s;
         QDir().mkpath(s.folders.app() + "/Müzik");
-        s.form->muzikPage()->cmdMusicNow()->click();
+        s.form->muzikPage()->playNowButton()->click();
         QVERIFY(s.fakes.player.calls.isEmpty());
         QVERIFY(!s.form->playback().playing());
     }
@@ -147,7 +147,7 @@ private slots:
             QVERIFY(qAbs(dialog.frameGeometry().center().y() - centre.y()) <= 2);
             dialog.hide();
         };
-        s.form->muzikPage()->cmdYeniSarki()->click();
+        s.form->muzikPage()->addSongButton()->click();
         QCOMPARE(s.fakes.dialogs.modals.front().mode, QStringLiteral("Müzik"));
         QVERIFY2(s.fakes.dialogs.modals.front().text.contains(s.folders.app() + "/Müzik\n"),
                  qPrintable(s.fakes.dialogs.modals.front().text));
@@ -157,43 +157,43 @@ private slots:
     void countdownsEndOverlapAndCancel() {
         Started s;
         HemenCalPage* page = s.form->hemenCalPage();
-        page->cmbMars(1)->setCurrentIndex(1); // 15 s
-        QCOMPARE(page->cmbMars(1)->property("Tag").toString(), QStringLiteral("15"));
-        page->cmbMars(2)->setCurrentIndex(2); // 30 s
-        page->cmdMars(1)->click();
-        page->cmdMars(2)->click();
-        QCOMPARE(page->cmdMars(1)->text(), QStringLiteral("15"));
-        QVERIFY(!page->cmdMars(1)->isEnabled());
-        QVERIFY(!page->cmbMars(1)->isEnabled());
-        QVERIFY(page->cmdMarsIptal(1)->isVisibleTo(page));
-        QVERIFY(page->tmrMars(1)->isActive());
+        page->ceremonyDelay(1)->setCurrentIndex(1); // 15 s
+        QCOMPARE(page->ceremonyDelay(1)->property("Tag").toString(), QStringLiteral("15"));
+        page->ceremonyDelay(2)->setCurrentIndex(2); // 30 s
+        page->ceremonyButton(1)->click();
+        page->ceremonyButton(2)->click();
+        QCOMPARE(page->ceremonyButton(1)->text(), QStringLiteral("15"));
+        QVERIFY(!page->ceremonyButton(1)->isEnabled());
+        QVERIFY(!page->ceremonyDelay(1)->isEnabled());
+        QVERIFY(page->cancelCountdownButton(1)->isVisibleTo(page));
+        QVERIFY(page->countdownTimer(1)->isActive());
         for (int second = 1; second < 15; ++second) {
-            page->tmrMars_Timer(1);
-            page->tmrMars_Timer(2);
+            page->countdownTick(1);
+            page->countdownTick(2);
         }
-        QCOMPARE(page->cmdMars(1)->text(), QStringLiteral("1"));
+        QCOMPARE(page->ceremonyButton(1)->text(), QStringLiteral("1"));
         QVERIFY(s.fakes.player.calls.isEmpty());
-        page->tmrMars_Timer(1);
-        page->tmrMars_Timer(2);
-        QCOMPARE(page->cmdMars(1)->text(), QStringLiteral("Çal"));
-        QVERIFY(page->cmdMars(1)->isEnabled());
-        QVERIFY(!page->tmrMars(1)->isActive());
+        page->countdownTick(1);
+        page->countdownTick(2);
+        QCOMPARE(page->ceremonyButton(1)->text(), QStringLiteral("Çal"));
+        QVERIFY(page->ceremonyButton(1)->isEnabled());
+        QVERIFY(!page->countdownTimer(1)->isActive());
         QCOMPARE(s.fakes.player.opened(), QStringList{s.folders.app() + "/Marşlar/1.mp3"});
         QCOMPARE(s.form->playback().queued(), QStringLiteral("/Marşlar/0.mp3"));
         QCOMPARE(s.form->playback().info(), QStringLiteral("Saygı Duruşu + İstiklal Marşı"));
-        QCOMPARE(page->cmdMars(2)->text(), QStringLiteral("15"));
+        QCOMPARE(page->ceremonyButton(2)->text(), QStringLiteral("15"));
 
-        page->cmdMarsIptal(2)->click(); // the siren never comes
-        QCOMPARE(page->cmdMars(2)->text(), QStringLiteral("Çal"));
-        QVERIFY(!page->tmrMars(2)->isActive());
+        page->cancelCountdownButton(2)->click(); // the siren never comes
+        QCOMPARE(page->ceremonyButton(2)->text(), QStringLiteral("Çal"));
+        QVERIFY(!page->countdownTimer(2)->isActive());
         s.form->values().Sesx[0] = 100;
         s.fakes.player.finish(); // the anthem follows at its own volume
         QCOMPARE(s.fakes.player.opened().last(), s.folders.app() + "/Marşlar/0.mp3");
         QCOMPARE(s.fakes.player.level, 0L);
         QCOMPARE(s.fakes.player.opened().size(), 2);
 
-        page->cmbMars(0)->setCurrentIndex(0); // "Hemen": at once
-        page->cmdMars(0)->click();
+        page->ceremonyDelay(0)->setCurrentIndex(0); // "Hemen": at once
+        page->ceremonyButton(0)->click();
         QCOMPARE(s.fakes.player.opened().last(), s.folders.app() + "/Marşlar/0.mp3");
         QCOMPARE(s.form->playback().info(), QStringLiteral("İstiklal Marşı"));
     }
@@ -205,12 +205,12 @@ private slots:
         Platform platform = fakes.platform();
         platform.player = &player;
         SettingsStore store;
-        Form1 form(platform, store);
+        MainWindow form(platform, store);
         StartupContext c = contextFor(folders, 9);
         c.appPath = QStringLiteral(VELMAR_SOUNDS);
-        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.startUp(c));
         QSignalSpy ends(&player, &Player::finished);
-        form.hemenCalPage()->cmdZil(0)->click();
+        form.hemenCalPage()->ringButton(0)->click();
         QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 2, 10000);
         QVERIFY(ends.at(0).first().toBool());
         QVERIFY(ends.at(1).first().toBool());

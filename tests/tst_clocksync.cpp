@@ -33,13 +33,13 @@ class ClockSyncTest : public QObject {
         TestFolders folders;
         RecordingPlatform fakes;
         SettingsStore store;
-        std::unique_ptr<Form1> form;
+        std::unique_ptr<MainWindow> form;
         const QLabel* label = nullptr;
         explicit Shown(ClockSync& sync) {
             Platform platform = fakes.platform();
             platform.clockSync = &sync;
-            form = std::make_unique<Form1>(platform, store);
-            if (form->Form_Load(contextFor(folders, 1000)))
+            form = std::make_unique<MainWindow>(platform, store);
+            if (form->startUp(contextFor(folders, 1000)))
                 label = form->findChild<QLabel*>(QStringLiteral("lblTime"));
         }
         bool warns() const { return label->text().endsWith(QStringLiteral("Saat eşitlenmemiş")); }

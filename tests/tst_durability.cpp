@@ -94,7 +94,7 @@ private slots:
         }
         QCOMPARE(store.get(settings::timex(6)), settings::timex(6).defaultValue);
         StoredValues v;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.Sesx[2], qint16(70));
         QVERIFY(store.save(settings::aktif(), QStringLiteral("0")));
         const QByteArray bytes = folders.settingsBytes();

@@ -45,7 +45,7 @@ struct Rig {
     }
     ~Rig() { eventlog::setSink({}); }
     void ring() {
-        routed.MPPlay(folders.app() + "/Melodiler/Melodi 1.wav", {}, 80, "Çıkış zili", false);
+        routed.play(folders.app() + "/Melodiler/Melodi 1.wav", {}, 80, "Çıkış zili", false);
     }
 };
 } // namespace
@@ -123,10 +123,10 @@ private slots:
         server.plug(QStringLiteral("amp"), QStringLiteral("Amplifikatör"));
         OutputChoice choice(&server);
         choice.choose(store.get(settings::sesCikisi()));
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         form.playback().setOutputs(&choice);
-        QVERIFY(form.Form_Load(contextFor(folders, 1000)));
-        QComboBox* list = form.hemenCalPage()->cmbSesCikisi();
+        QVERIFY(form.startUp(contextFor(folders, 1000)));
+        QComboBox* list = form.hemenCalPage()->outputList();
         const auto items = [list] {
             QStringList texts;
             for (int i = 0; i < list->count(); ++i)

@@ -140,10 +140,10 @@ struct Chain {
         level.setUp();
     }
     void prepareBell() { playback.prepare(kBell, 80); }
-    void ringBell() { playback.MPPlay(kBell, {}, 80, QStringLiteral("Çıkış zili"), false); }
+    void ringBell() { playback.play(kBell, {}, 80, QStringLiteral("Çıkış zili"), false); }
     void play() {
-        playback.MPPlay(QStringLiteral(VELMAR_SOUNDS) + "/Marşlar/1.mp3", {}, 100,
-                        QStringLiteral("İstiklal Marşı"), false);
+        playback.play(QStringLiteral(VELMAR_SOUNDS) + "/Marşlar/1.mp3", {}, 100,
+                      QStringLiteral("İstiklal Marşı"), false);
     }
 };
 } // namespace
@@ -177,7 +177,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
         QCOMPARE(percent(kAmp), 50);
         QCOMPARE(percent(kHdmi), 100);
-        c.playback.cmdDurdur_Click();
+        c.playback.stop();
         QCOMPARE(percent(kAmp), 0);
         QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
 
@@ -190,7 +190,7 @@ private slots:
         QCOMPARE(percent(kHdmi), 50);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yok (velmar_amp): varsayılan çıkış kullanılıyor")));
-        c.playback.cmdDurdur_Click();
+        c.playback.stop();
         QCOMPARE(percent(kHdmi), 0);
         QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
 
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(percent(kHdmi), 50);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yine bağlı (velmar_amp): o kullanılıyor")));
-        c.playback.cmdDurdur_Click();
+        c.playback.stop();
         QCOMPARE(percent(kAmp), 0);
     }
 
@@ -278,7 +278,7 @@ private slots:
         c.play();
         QTRY_COMPARE(streamSinks(), QStringList{usb});
         QCOMPARE(percent(usb), 50);
-        c.playback.cmdDurdur_Click();
+        c.playback.stop();
         QCOMPARE(percent(usb), 0);
     }
 };

@@ -42,7 +42,7 @@ class PagesTest : public QObject {
 private slots:
     void captions() {
         Started s;
-        QTabWidget* tabs = s.form->tabMain();
+        QTabWidget* tabs = s.form->tabs();
         // The other pages come when their tab is first chosen.
         QVERIFY(!s.form->findChild<TimetablePage*>());
         QVERIFY(!s.form->findChild<MelodilerPage*>());
@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(text("cmdYeniSarki"), QStringLiteral("Yeni Şarkı Ekle"));
         QCOMPARE(text("Label6"), QStringLiteral("Ana Ses"));
         QCOMPARE(text("cmdDurdur"), QStringLiteral("Durdur"));
-        QCOMPARE(items(s.form->hemenCalPage()->cmbMars(2)),
+        QCOMPARE(items(s.form->hemenCalPage()->ceremonyDelay(2)),
                  (QStringList{"Hemen", "15 saniye sonra", "30 saniye sonra", "45 saniye sonra",
                               "1 dakika sonra", "2 dakika sonra", "3 dakika sonra"}));
         QCOMPARE(s.form->saatlerPage()->cell(2)->property("Tag").toString(),
@@ -97,7 +97,7 @@ private slots:
         QDir().mkpath(s.folders.app() + "/Melodiler");
         touch(s.folders.app() + "/Melodiler/Melodi 5.wav");
         const QByteArray before = s.folders.settingsBytes();
-        QTabWidget* tabs = s.form->tabMain();
+        QTabWidget* tabs = s.form->tabs();
         for (int round = 0; round < 2; ++round) {
             for (int i = 0; i < tabs->count(); ++i)
                 tabs->setCurrentIndex(i);
@@ -112,28 +112,28 @@ private slots:
         QDir().mkpath(dir);
         for (const char* name : {"Zil.mp3", "Zil.wav", "Çan.mid", "Melodi 5.wav", "not.txt"})
             touch(dir + "/" + name);
-        s.form->tabMain()->setCurrentIndex(2);
-        s.form->tabMain()->setCurrentIndex(0);
-        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(0);
+        s.form->tabs()->setCurrentIndex(2);
         MelodilerPage* page = s.form->melodilerPage();
         for (int k = 0; k < 3; ++k) {
-            const QStringList names = items(page->cmbZil(k));
+            const QStringList names = items(page->melodyList(k));
             QCOMPARE(names.size(),
                      5 + (k == 0 ? 0 : 1)); // stored names not in the folder are shown too
             QCOMPARE(names.last(), MelodilerPage::kAddMelody);
             QVERIFY(names.indexOf("Zil.wav") < names.indexOf("Zil.mp3"));
             QVERIFY(names.indexOf("Zil.mp3") < names.indexOf("Çan.mid"));
         }
-        QCOMPARE(page->cmbZil(0)->currentText(), QStringLiteral("Melodi 5.wav"));
-        QCOMPARE(page->cmbZil(2)->currentText(), "Melodi 1.wav" + MelodilerPage::kMissingMark);
+        QCOMPARE(page->melodyList(0)->currentText(), QStringLiteral("Melodi 5.wav"));
+        QCOMPARE(page->melodyList(2)->currentText(), "Melodi 1.wav" + MelodilerPage::kMissingMark);
     }
 
     void missingMelodyIsMarkedKeptAndLoggedWhenDue() {
         QStringList log;
         eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
         Started s; // no melody folder at all
-        s.form->tabMain()->setCurrentIndex(2);
-        QComboBox* list = s.form->melodilerPage()->cmbZil(1);
+        s.form->tabs()->setCurrentIndex(2);
+        QComboBox* list = s.form->melodilerPage()->melodyList(1);
         QCOMPARE(items(list), (QStringList{"Melodi 6.wav (dosya yok)", MelodilerPage::kAddMelody}));
         QCOMPARE(list->toolTip(), MelodilerPage::kMissingTip);
         // Chosen again, the stored name stays as it was.
@@ -142,7 +142,7 @@ private slots:
 
         const QString due = timetable::defaultCellText(1);
         s.fakes.clock.set(QDateTime(kMonday.date(), QTime::fromString(due, "HH:mm")));
-        emit s.form->tmrMain().timeout();
+        emit s.form->weekdayTimer().timeout();
         eventlog::setSink({});
         const QStringList missing = log.filter(QStringLiteral("melodi dosyası yok"));
         QCOMPARE(missing.size(), 1);
@@ -156,8 +156,8 @@ private slots:
         QDir().mkpath(s.folders.app() + "/Melodiler");
         for (const char* name : {"Melodi 5.wav", "Zil.wav"})
             touch(s.folders.app() + "/Melodiler/" + name);
-        s.form->tabMain()->setCurrentIndex(2);
-        QComboBox* list = s.form->melodilerPage()->cmbZil(0);
+        s.form->tabs()->setCurrentIndex(2);
+        QComboBox* list = s.form->melodilerPage()->melodyList(0);
         const QByteArray before = s.folders.settingsBytes();
         const int index = list->currentIndex();
         // The folder's order is the file system's (tmpfs lists the newest
@@ -184,8 +184,8 @@ private slots:
 
     void everyTextFieldHasAnAccessibleName() {
         Started s;
-        for (int i = 1; i < s.form->tabMain()->count(); ++i)
-            s.form->tabMain()->setCurrentIndex(i);                            // every page built
+        for (int i = 1; i < s.form->tabs()->count(); ++i)
+            s.form->tabs()->setCurrentIndex(i);                               // every page built
         s.form->findChild<QToolBar*>("Toolbar1")->actions().at(1)->trigger(); // Tatil Günleri
         QStringList unnamed;
         for (const QLineEdit* field : s.form->findChildren<QLineEdit*>()) {
@@ -208,8 +208,8 @@ private slots:
                  QStringLiteral("Hafta sonu 12. ders çıkış saati"));
         QCOMPARE(s.form->volumeBoxes().box(9)->accessibleName(),
                  QStringLiteral("Çıkış zili ses düzeyi"));
-        s.form->sldVol()->setValue(2);
-        QCOMPARE(s.form->sldVol()->accessibleDescription(),
+        s.form->masterSlider()->setValue(2);
+        QCOMPARE(s.form->masterSlider()->accessibleDescription(),
                  QStringLiteral("Ses düzeyi 10 üzerinden 8"));
     }
 
@@ -266,7 +266,7 @@ private slots:
         // Yedek: out, a change, back in: the page shows the backup's time again.
         s.fakes.dialogs.chosenFile = s.folders.root() + QStringLiteral("/yedek.ini");
         s.form->backupMenu()->exportSettings();
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(1);
         TimeCell* cell = s.form->saatlerPage()->cell(2);
         cell->setText(QStringLiteral("11:11"));
         QCOMPARE(s.store->get(settings::timex(2)), QStringLiteral("11:11"));
@@ -284,31 +284,31 @@ private slots:
         QSignalSpy status(&s.form->schoolDay(), &SchoolDay::statusChanged);
         QTRY_VERIFY(!status.isEmpty()); // the first pass, right after start-up
         status.clear();
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(1);
         s.form->saatlerPage()->cell(2)->setText(QStringLiteral("09:05"));
         QTRY_VERIFY(!status.isEmpty());
     }
 
     void announcementSwitchGreysItsVolume() {
         Started s;
-        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(2);
         MelodilerPage* page = s.form->melodilerPage();
-        QVERIFY(page->chkAnons(0)->isChecked());
+        QVERIFY(page->announcementBox(0)->isChecked());
         QVERIFY(s.form->volumeBoxes().box(4)->isEnabled());
-        QVERIFY(!page->chkAnons(1)->isChecked());
+        QVERIFY(!page->announcementBox(1)->isChecked());
         QVERIFY(!s.form->volumeBoxes().box(5)->isEnabled());
         QVERIFY(!s.form->findChild<QLabel*>("lblSes_21")->isEnabled());
         QVERIFY(!s.form->findChild<QLabel*>("lblSes_31")->isEnabled());
-        QVERIFY(page->chkZilIptal()->isChecked());
+        QVERIFY(page->silentFirstBellBox()->isChecked());
     }
 
     void firstPageResetsTheDelays() {
         Started s;
         HemenCalPage* page = s.form->hemenCalPage();
-        page->cmbMars(1)->setCurrentIndex(4);
-        s.form->tabMain()->setCurrentIndex(3);
-        s.form->tabMain()->setCurrentIndex(0);
-        QCOMPARE(page->cmbMars(1)->currentText(), QStringLiteral("Hemen"));
+        page->ceremonyDelay(1)->setCurrentIndex(4);
+        s.form->tabs()->setCurrentIndex(3);
+        s.form->tabs()->setCurrentIndex(0);
+        QCOMPARE(page->ceremonyDelay(1)->currentText(), QStringLiteral("Hemen"));
     }
 
     void musicOffShowsTheOffState() {
@@ -316,21 +316,21 @@ private slots:
         folders.writeSettings("[M%FCzik]\nAktif=0\nMusicT%280%29=0\n");
         RecordingPlatform fakes;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         const StartupContext c = contextFor(folders, 7);
-        QVERIFY(form.Form_Load(c));
-        form.tabMain()->setCurrentIndex(3);
+        QVERIFY(form.startUp(c));
+        form.tabs()->setCurrentIndex(3);
         MuzikPage* page = form.muzikPage();
-        QVERIFY(!page->chkMuzikAktif()->isChecked());
-        QVERIFY(!page->chkTenefus(1)->isEnabled());
-        QVERIFY(!page->cmdMusicNow()->isEnabled());
+        QVERIFY(!page->musicSwitch()->isChecked());
+        QVERIFY(!page->breakBox(1)->isEnabled());
+        QVERIFY(!page->playNowButton()->isEnabled());
         QVERIFY(!form.volumeBoxes().box(3)->isEnabled());
-        QVERIFY(!page->chkTenefus(0)->isChecked());
-        QVERIFY(page->chkTenefus(1)->isChecked());
-        QVERIFY(page->chkMuzikAktif()->isEnabled());
+        QVERIFY(!page->breakBox(0)->isChecked());
+        QVERIFY(page->breakBox(1)->isChecked());
+        QVERIFY(page->musicSwitch()->isEnabled());
 
-        page->chkMuzikAktif()->click();
-        QVERIFY(page->cmdYeniSarki()->isEnabled());
+        page->musicSwitch()->click();
+        QVERIFY(page->addSongButton()->isEnabled());
         QCOMPARE(store.get(settings::aktif()), QStringLiteral("1"));
         QCOMPARE(form.values().Aktif, qint16(1));
     }

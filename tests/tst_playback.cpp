@@ -16,7 +16,7 @@ struct Rig : PlaybackRig {
         values.Sesx = {70, 70, 70, 10, 50, 50, 50, 80, 80, 80};
         master.setUp();
         mixer.sets.clear();
-        QObject::connect(&playback, &Playback::trayAni, [this](bool on) {
+        QObject::connect(&playback, &Playback::playingChanged, [this](bool on) {
             tray << (on ? QStringLiteral("play:") + playback.info() : QStringLiteral("stop"));
         });
     }
@@ -28,8 +28,8 @@ struct Rig : PlaybackRig {
         }
     }
     void ringExitBell() {
-        playback.MPPlay(app("/Melodiler/Melodi 1.wav"), "/Anonslar/2.mp3", values.Sesx[9],
-                        "Çıkış zili", false);
+        playback.play(app("/Melodiler/Melodi 1.wav"), "/Anonslar/2.mp3", values.Sesx[9],
+                      "Çıkış zili", false);
     }
     bool idle() const {
         return playback.info().isEmpty() && !playback.stopEnabled() && mixer.wave == 0 &&
@@ -74,13 +74,13 @@ private slots:
         r.player.finish();
         QVERIFY(r.idle());
         QCOMPARE(r.player.prepared, QStringList(2, bell + "@-200"));
-        r.playback.MPPlay(bell, QString(), 80, "Öğrenci giriş zili", false);
+        r.playback.play(bell, QString(), 80, "Öğrenci giriş zili", false);
         r.player.finish();
         QCOMPARE(r.player.prepared.size(), 2); // rung: not made ready again
 
         r.playback.prepare(bell, 80);
         r.ringExitBell();
-        r.playback.cmdDurdur_Click();
+        r.playback.stop();
         r.ringExitBell();
         r.player.finish();
         r.player.finish();
@@ -103,8 +103,8 @@ private slots:
 
         Rig r;
         r.values.Sesx[0] = 100;
-        r.playback.MPPlay(r.app("/Marşlar/1.mp3"), "/Marşlar/0.mp3", r.values.Sesx[1],
-                          "Saygı Duruşu + İstiklal Marşı", false);
+        r.playback.play(r.app("/Marşlar/1.mp3"), "/Marşlar/0.mp3", r.values.Sesx[1],
+                        "Saygı Duruşu + İstiklal Marşı", false);
         r.values.Sesx[0] = 95; // changed while the first file plays: still applies
         r.player.finish();
         QCOMPARE(r.player.current, r.app("/Marşlar/0.mp3"));
@@ -114,7 +114,7 @@ private slots:
     void newSoundDropsTheQueueAndStopNeverContinues() {
         Rig r;
         r.ringExitBell();
-        r.playback.MPPlay(r.app("/Marşlar/2.mp3"), QString(), 70, "Siren", false);
+        r.playback.play(r.app("/Marşlar/2.mp3"), QString(), 70, "Siren", false);
         QVERIFY(r.playback.queued().isEmpty());
         r.player.finish();
         QVERIFY(r.idle());
@@ -122,7 +122,7 @@ private slots:
 
         r.ringExitBell();
         r.playback.setMusicOn(true);
-        r.playback.cmdDurdur_Click();
+        r.playback.stop();
         QVERIFY(r.idle());
         QVERIFY(r.playback.queued().isEmpty());
         QCOMPARE(r.player.calls.mid(r.player.calls.size() - 2), (QStringList{"stop", "unload"}));
@@ -138,14 +138,14 @@ private slots:
         QCOMPARE(r.player.current, r.app("/Müzik/a.mp3"));
         QCOMPARE(r.playback.info(), QStringLiteral("Müzik: a.mp3"));
         QCOMPARE(r.player.level, -2000L); // music volume 10
-        QVERIFY(r.playback.MusicOn());
+        QVERIFY(r.playback.musicOn());
         r.player.finish();
         QCOMPARE(r.player.opened().size(), 4); // one song again and again
         QCOMPARE(r.player.current, r.app("/Müzik/a.mp3"));
 
-        r.playback.MPPlay(r.app("/Melodiler/Melodi 5.wav"), QString(), 80, "Öğrenci giriş zili",
-                          false);
-        QVERIFY(!r.playback.MusicOn());
+        r.playback.play(r.app("/Melodiler/Melodi 5.wav"), QString(), 80, "Öğrenci giriş zili",
+                        false);
+        QVERIFY(!r.playback.musicOn());
         r.player.finish();
         QVERIFY(r.idle());
     }
@@ -160,7 +160,7 @@ private slots:
 
         // Broken songs: another pick each time, three in a row at most.
         r.addSongs({"bad.mp3"});
-        QVERIFY(r.playback.RandomPlayMusic());
+        QVERIFY(r.playback.startRandomSong());
         r.player.finish(false);
         r.player.finish(false);
         QCOMPARE(r.player.opened().size(), 5);
@@ -168,7 +168,7 @@ private slots:
         QVERIFY(r.idle());
 
         // A song that really played starts the count again.
-        QVERIFY(r.playback.RandomPlayMusic());
+        QVERIFY(r.playback.startRandomSong());
         r.player.finish(false);
         r.player.finish(false);
         r.clock.advanceMs(Playback::kShortestSongMs);
@@ -194,7 +194,7 @@ private slots:
 
     void musicDueWithNothingToPlayGoesIdle() {
         Rig r;
-        QVERIFY(!r.playback.RandomPlayMusic()); // no folder: "Hemen Çal" does nothing
+        QVERIFY(!r.playback.startRandomSong()); // no folder: "Hemen Çal" does nothing
         QVERIFY(r.player.calls.isEmpty());
         r.ringExitBell();
         r.playback.setMusicOn(true);
@@ -229,7 +229,7 @@ private slots:
         QSet<QString> picked;
         for (int i = 0; i < 200 && picked.size() < 3; ++i) {
             r.clock.advanceMs(1);
-            r.playback.RandomPlayMusic();
+            r.playback.startRandomSong();
             picked.insert(r.player.current);
         }
         QCOMPARE(picked.size(), 3);

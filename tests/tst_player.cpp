@@ -283,7 +283,7 @@ private slots:
 
         ring(); // after silence
         QTRY_COMPARE(streamLevel(), bell);
-        QVERIFY(playback.RandomPlayMusic());
+        QVERIFY(playback.startRandomSong());
         QTRY_COMPARE(streamLevel(), levelOf(100));
         ring(); // replaces a song
         QTRY_COMPARE(streamLevel(), bell);
@@ -292,16 +292,16 @@ private slots:
         playback.prepare(kSounds + Playback::kMelodiler + values.Zil[0], values.Sesx[7]);
         ring(); // made ready while the anthem played, replaces it
         QTRY_COMPARE(streamLevel(), bell);
-        playback.cmdDurdur_Click();
+        playback.stop();
         QTRY_COMPARE(streamLevel(), QString());
         ring(); // after a stopped bell
         QTRY_COMPARE(streamLevel(), bell);
-        playback.MPPlay(kSounds + "/Anonslar/0.mp3", QString(), values.Sesx[4],
-                        QStringLiteral("anons"), false);
+        playback.play(kSounds + "/Anonslar/0.mp3", QString(), values.Sesx[4],
+                      QStringLiteral("anons"), false);
         QTRY_COMPARE(streamLevel(), levelOf(80));
         ring(); // replaces an announcement
         QTRY_COMPARE(streamLevel(), bell);
-        playback.cmdDurdur_Click();
+        playback.stop();
     }
 
     // A bell made ready and held a while is reported finished only once its

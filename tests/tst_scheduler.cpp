@@ -32,7 +32,7 @@ struct SchedulerRig : PlaybackRig {
 
     SchedulerRig() {
         SettingsStore store;
-        GetRegistry(store, values);
+        loadStoredValues(store, values);
         scheduler.setAppPath(folders.app());
     }
     // The weekend table rings on the Saturday of the same week.
@@ -89,18 +89,18 @@ private slots:
         song.close();
         r.passAt("09:10:00.000");
         QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
-        QVERIFY(r.playback.MusicOn());
+        QVERIFY(r.playback.musicOn());
         r.player.finish();
         QCOMPARE(r.player.current, r.folders.app() + "/Müzik/a.mid");
         QCOMPARE(r.playback.info(), QStringLiteral("Müzik: a.mid"));
 
         // Break 3 (after lesson 4) is not marked: no music after 12:00.
         r.passAt("12:00:00.000");
-        QVERIFY(!r.playback.MusicOn());
+        QVERIFY(!r.playback.musicOn());
         // Music switched off altogether.
         r.values.Aktif = 0;
         r.passAt("10:05:00.000");
-        QVERIFY(!r.playback.MusicOn());
+        QVERIFY(!r.playback.musicOn());
     }
 
     void cellsOfOneMinuteRingInIndexOrder() {
@@ -109,7 +109,7 @@ private slots:
         r.passAt("10:20:00.000");
         QCOMPARE(r.player.opened(),
                  (QStringList{r.melody("Melodi 1.wav"), r.melody("Melodi 5.wav")}));
-        QVERIFY(!r.playback.MusicOn()); // the student bell is the one heard
+        QVERIFY(!r.playback.musicOn()); // the student bell is the one heard
     }
 
     void startInTheMiddleOfAMinute() {
@@ -194,10 +194,10 @@ private slots:
         r.clock.set(at("09:20:00.000", friday));
         r.scheduler.pass();
         QVERIFY(r.player.opened().isEmpty());
-        QVERIFY(!r.playback.MusicOn());
+        QVERIFY(!r.playback.musicOn());
         r.scheduler.ring(2); // "Hemen Çal" still rings
         QCOMPARE(r.player.opened(), QStringList{r.melody("Melodi 1.wav")});
-        r.playback.cmdDurdur_Click();
+        r.playback.stop();
 
         r.clock.set(at("09:09:30.000", monday));
         r.scheduler.pass();
@@ -329,14 +329,14 @@ private slots:
 
     void startedProgramRingsTheCurrentMinute() {
         Started weekday(QString(), QDateTime(QDate(2026, 12, 7), QTime(9, 20, 30)));
-        QVERIFY(weekday.form->tmrMain().isActive());
-        QVERIFY(!weekday.form->tmrHaftaSonu().isActive());
+        QVERIFY(weekday.form->weekdayTimer().isActive());
+        QVERIFY(!weekday.form->weekendTimer().isActive());
         QTRY_COMPARE(weekday.fakes.player.opened().size(), 1);
-        QVERIFY(weekday.form->tmrMain().remainingTime() > 25000);
+        QVERIFY(weekday.form->weekdayTimer().remainingTime() > 25000);
 
         Started saturday(QString(), QDateTime(QDate(2026, 12, 12), QTime(9, 20, 30)));
-        QVERIFY(saturday.form->tmrHaftaSonu().isActive());
-        QVERIFY(!saturday.form->tmrMain().isActive());
+        QVERIFY(saturday.form->weekendTimer().isActive());
+        QVERIFY(!saturday.form->weekdayTimer().isActive());
         QTest::qWait(50);
         QVERIFY(saturday.fakes.player.calls.isEmpty());
     }

@@ -22,7 +22,7 @@ private slots:
         SettingsStore store;
         QCOMPARE(store.filePath(), folders.settingsFile());
         StoredValues v;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.Zil[0], QStringLiteral("Melodi 5.wav"));
         QCOMPARE(v.Zil[1], QStringLiteral("Melodi 6.wav"));
         QCOMPARE(v.Zil[2], QStringLiteral("Melodi 1.wav"));
@@ -92,7 +92,7 @@ private slots:
                               "[Ses]\nSesx%280%29=abc\nSesx%281%29=99999\nSesx%282%29=2.5\n");
         SettingsStore store;
         StoredValues v;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.Anons[0], QStringLiteral("1"));
         QCOMPARE(v.Anons[1], QStringLiteral(" "));
         QCOMPARE(v.ZilIptal, QStringLiteral("0"));
@@ -107,7 +107,7 @@ private slots:
 
         // A second load over the same values keeps what does not convert.
         v.Aktif = 1;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.Aktif, qint16(1));
     }
 
@@ -123,7 +123,7 @@ private slots:
         {
             SettingsStore store;
             StoredValues v;
-            GetRegistry(store, v);
+            loadStoredValues(store, v);
             QCOMPARE(v.timex[5], QStringLiteral("10:00"));
             QCOMPARE(v.Zil[2], QStringLiteral("Zil ğüşiöç.mp3"));
         }
@@ -132,7 +132,7 @@ private slots:
         folders.writeSettings(bytes);
         SettingsStore store;
         StoredValues v;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.timex[5], QStringLiteral("10:05"));
         QCOMPARE(v.Zil[2], QStringLiteral("Zil ğüşiöç.mp3"));
     }
@@ -153,7 +153,7 @@ private slots:
         qunsetenv("XDG_CONFIG_DIRS");
         QVERIFY(store.save(settings::timex(3), QStringLiteral("08:00")));
         StoredValues v;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.timex[3], QStringLiteral("08:00"));
         QCOMPARE(v.Zil[0], QStringLiteral("Okul.mp3"));
         QCOMPARE(v.timex[4], settings::timex(4).defaultValue);
@@ -168,7 +168,7 @@ private slots:
         SettingsStore store;
         QVERIFY(store.foundBroken());
         StoredValues v;
-        GetRegistry(store, v); // what can be read is read; no crash
+        loadStoredValues(store, v); // what can be read is read; no crash
         QVERIFY(store.brokenCopyPath().isEmpty());
         QCOMPARE(folders.settingsBytes(), garbage); // reading never rewrites
 
@@ -364,7 +364,7 @@ private slots:
         QCOMPARE(folders.settingsBytes(), before);
         QCOMPARE(store.get(settings::timex(2)), QStringLiteral("10:00"));
         StoredValues v;
-        GetRegistry(store, v);
+        loadStoredValues(store, v);
         QCOMPARE(v.timex[2], QStringLiteral("10:00"));
         QVERIFY(store.save(settings::aktif(), QStringLiteral("0")));
         QVERIFY(!folders.settingsBytes().contains("09:05"));

@@ -71,11 +71,11 @@ struct Installed {
         window.showMessage = [&](const QString& text) { message = text; };
         QSignalSpy finished(&window, &SilWindow::finished);
         window.show();
-        if (!window.cmdDevam()->isEnabled() && option >= 0)
-            window.optSil(option)->click();
+        if (!window.continueButton()->isEnabled() && option >= 0)
+            window.option(option)->click();
         if (duringWait)
             QTimer::singleShot(1, &window, [&] { duringWait(window); });
-        window.cmdDevam()->click();
+        window.continueButton()->click();
         if (finished.isEmpty() && !finished.wait(10000))
             return false;
         lastMessage = message;
@@ -107,13 +107,13 @@ private slots:
         Installed i;
         SilWindow window(i.install);
         QCOMPARE(window.windowTitle(), QStringLiteral("Velmar Dorl programını kaldır."));
-        QCOMPARE(window.optSil(2)->text(),
+        QCOMPARE(window.option(2)->text(),
                  QStringLiteral("Sonradan eklediğim melodi,  müzikler ve ayarlarım kalsın."));
-        QVERIFY(!window.cmdDevam()->isEnabled());
+        QVERIFY(!window.continueButton()->isEnabled());
         for (int k = 0; k < 3; ++k)
-            QVERIFY(!window.optSil(k)->isChecked());
-        window.optSil(1)->click();
-        QVERIFY(window.cmdDevam()->isEnabled());
+            QVERIFY(!window.option(k)->isChecked());
+        window.option(1)->click();
+        QVERIFY(window.continueButton()->isEnabled());
     }
 
     void removeEverything() {
@@ -157,8 +157,8 @@ private slots:
         {
             SilWindow window(i.install);
             QSignalSpy finished(&window, &SilWindow::finished);
-            window.optSil(0)->click();
-            window.Command1()->click();
+            window.option(0)->click();
+            window.cancelButton()->click();
             QCOMPARE(finished.size(), 1);
         }
         for (const bool escape : {true, false}) { // Escape, or the window's close button
@@ -176,7 +176,7 @@ private slots:
         QVERIFY(exists(i.install + "/velmar-dorl"));
 
         // "İptal" in the first wait: the shortcuts are gone, nothing else.
-        QVERIFY(i.remove(0, 1.0, [](SilWindow& w) { w.Command1()->click(); }));
+        QVERIFY(i.remove(0, 1.0, [](SilWindow& w) { w.cancelButton()->click(); }));
         QVERIFY(i.lastMessage.isEmpty());
         QVERIFY(!exists(i.home + "/Desktop/Velmar Dorl.desktop"));
         QVERIFY(exists(i.install + "/velmar-dorl"));

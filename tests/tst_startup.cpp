@@ -1,8 +1,8 @@
 #include "core/Backup.h"
 #include "core/SettingsTable.h"
 #include "gui/AboutInfo.h"
-#include "gui/Form1.h"
-#include "gui/Form3.h"
+#include "gui/MainWindow.h"
+#include "gui/NoticeDialog.h"
 #include "platform/QtTranslations.h"
 #include "platform/SettingsStore.h"
 #include "platform/SoundHome.h"
@@ -29,7 +29,7 @@ private slots:
         QVERIFY(s.form->isVisible());
         QCOMPARE(s.form->windowTitle(), QStringLiteral("Velmar Dorl"));
         QVERIFY(!s.form->weekendTable());
-        QCOMPARE(s.form->DayName(), QStringLiteral("Pazartesi   "));
+        QCOMPARE(s.form->dayName(), QStringLiteral("Pazartesi   "));
         QCOMPARE(s.store->get(settings::hwnd()), QStringLiteral("1000"));
         QCOMPARE(s.fakes.logonStart.registered, QStringList{s.folders.app() + "/velmar-dorl"});
         QCOMPARE(s.fakes.eventSounds.silenced, 1);
@@ -52,7 +52,7 @@ private slots:
         // Only an older entry is brought up to date.
         QCOMPARE(s.fakes.logonStart.renewed, QStringList{s.folders.app() + "/velmar-dorl"});
         QCOMPARE(s.fakes.eventSounds.silenced, 1);
-        QVERIFY(!s.form->tmrTime().isActive()); // the clock label rests while hidden
+        QVERIFY(!s.form->clockTimer().isActive()); // the clock label rests while hidden
     }
 
     void otherArgumentsStartVisible_data() {
@@ -71,7 +71,7 @@ private slots:
     void saturdayShowsModalNoticeOverTheWindow() {
         Started s(QString(), kSaturday);
         QVERIFY(s.form->weekendTable());
-        QCOMPARE(s.form->DayName(), QStringLiteral("Cumartesi   "));
+        QCOMPARE(s.form->dayName(), QStringLiteral("Cumartesi   "));
         QCOMPARE(s.fakes.dialogs.modals.size(), size_t(1));
         const auto& notice = s.fakes.dialogs.modals.front();
         QCOMPARE(notice.mode, QStringLiteral("Cumartesi"));
@@ -86,10 +86,10 @@ private slots:
         fakes.clock.set(kSaturday);
         TestFolders folders;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         // "Çıkış" from the tray while the notice is up.
         fakes.dialogs.onModal = [&](QDialog&) { fakes.tray.commands.exitProgram(); };
-        QVERIFY(form.Form_Load(contextFor(folders, 1000)));
+        QVERIFY(form.startUp(contextFor(folders, 1000)));
         QVERIFY(form.hasEnded());
         QVERIFY(!form.isVisible());
         QVERIFY(fakes.mixer.sets.empty());
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(s.form->weekendTable());
         QVERIFY(s.fakes.dialogs.modals.empty());
         QVERIFY(!s.form->isVisible());
-        Form3* notice = s.modelessNotice();
+        NoticeDialog* notice = s.modelessNotice();
         QVERIFY(notice);
         QVERIFY(notice->isVisible());
         QCOMPARE(notice->mode(), QStringLiteral("Pazar"));
@@ -117,8 +117,8 @@ private slots:
         fakes.tray.trayShown = false; // GNOME without the extension
         TestFolders folders;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
-        QVERIFY(form.Form_Load(contextFor(folders, 1000, QStringLiteral("-systray"))));
+        MainWindow form(fakes.platform(), store);
+        QVERIFY(form.startUp(contextFor(folders, 1000, QStringLiteral("-systray"))));
         QVERIFY(form.isVisible());
         QVERIFY(form.windowState() & Qt::WindowMinimized);
         form.showNormal();
@@ -141,8 +141,8 @@ private slots:
         fakes.tray.trayShown = false;
         TestFolders folders;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
-        QVERIFY(form.Form_Load(contextFor(folders, 1000, QStringLiteral("-systray"))));
+        MainWindow form(fakes.platform(), store);
+        QVERIFY(form.startUp(contextFor(folders, 1000, QStringLiteral("-systray"))));
         QAction* exit = form.findChild<QAction*>(QStringLiteral("Toolbar1_cikis"));
         QVERIFY(exit && exit->isVisible());
         QCOMPARE(exit->text(), QStringLiteral("Çıkış"));
@@ -154,20 +154,20 @@ private slots:
         fakes.tray.trayShown = false;
         fakes.tray.commands.trayAvailabilityChanged(false);
         QVERIFY(exit->isVisible());
-        QSignalSpy ended(&form, &Form1::ended);
+        QSignalSpy ended(&form, &MainWindow::ended);
         exit->trigger();
         QCOMPARE(ended.size(), 1);
-        QVERIFY(form.Quitting());
+        QVERIFY(form.quitting());
     }
 
     void closeAndMinimiseOnlyHide() {
         Started s;
         QVERIFY(!s.form->close());
         QVERIFY(!s.form->isVisible());
-        QVERIFY(!s.form->Quitting());
-        QVERIFY(!s.form->tmrTime().isActive());
+        QVERIFY(!s.form->quitting());
+        QVERIFY(!s.form->clockTimer().isActive());
         s.form->show();
-        QVERIFY(s.form->tmrTime().isActive());
+        QVERIFY(s.form->clockTimer().isActive());
         s.form->setWindowState(Qt::WindowMinimized);
         QTRY_VERIFY(!s.form->isVisible());
         QVERIFY(!(s.form->windowState() & Qt::WindowMinimized));
@@ -175,12 +175,12 @@ private slots:
 
     void prevInstanceShowsTheWindowOnItsFirstTab() {
         Started s(QStringLiteral("-systray"));
-        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(2);
         auto reply = sendAsync(s.folders.runtime(), 1000, QStringLiteral("PrevInstance"));
         QTRY_VERIFY(s.form->isVisible());
         QTRY_VERIFY(isReady(reply));
         QCOMPARE(reply.get(), 1);
-        QCOMPARE(s.form->tabMain()->currentIndex(), 0);
+        QCOMPARE(s.form->tabs()->currentIndex(), 0);
         QCOMPARE(s.fakes.tray.calls.filter(QRegularExpression("^(add|remove)$")),
                  (QStringList{"add", "remove", "add"}));
         auto* field = s.form->findChild<QLineEdit*>(QStringLiteral("txtPrevInstance"));
@@ -191,7 +191,7 @@ private slots:
         Started s;
         s.store->save(settings::masterVolume(), QStringLiteral("2"));
         s.form->values().MasterVolume = QStringLiteral("2");
-        QSignalSpy ended(s.form.get(), &Form1::ended);
+        QSignalSpy ended(s.form.get(), &MainWindow::ended);
         auto ignored = sendAsync(s.folders.runtime(), 1000, QStringLiteral("Uninstall"));
         QTRY_VERIFY(isReady(ignored));
         QCOMPARE(ignored.get(), 1);
@@ -202,7 +202,7 @@ private slots:
 
         auto reply = sendAsync(s.folders.runtime(), 1000, QStringLiteral("uninstall"));
         QTRY_COMPARE(ended.size(), 1);
-        QVERIFY(s.form->Quitting());
+        QVERIFY(s.form->quitting());
         QVERIFY(!s.form->isVisible());
         // Not left muted: the master level of position 2 is applied.
         QCOMPARE(s.fakes.mixer.wave, 8L * 6553);
@@ -211,9 +211,9 @@ private slots:
 
     void text1UndoesEdits() {
         Started s;
-        auto* text1 = s.form->findChild<QLineEdit*>(QStringLiteral("Text1"));
-        text1->setText(QStringLiteral("changed"));
-        QCOMPARE(text1->text(), aboutinfo::kContactAddress);
+        auto* contactField = s.form->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        contactField->setText(QStringLiteral("changed"));
+        QCOMPARE(contactField->text(), aboutinfo::kContactAddress);
     }
 
     void secondInstanceWithStaleHandleShowsNoticeAndWritesNothing() {
@@ -225,10 +225,10 @@ private slots:
 
         RecordingPlatform fakes;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         const StartupContext c = contextFor(folders, 2000);
-        QVERIFY(!form.Form_Load(c));
-        QVERIFY(form.Quitting());
+        QVERIFY(!form.startUp(c));
+        QVERIFY(form.quitting());
         QCOMPARE(fakes.dialogs.modals.size(), size_t(1));
         QCOMPARE(fakes.dialogs.modals.front().mode, QStringLiteral("Previnstance"));
         QVERIFY(fakes.dialogs.modals.front().text.startsWith(
@@ -351,9 +351,9 @@ private slots:
         folders.writeSettings(garbage);
         RecordingPlatform fakes;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         const StartupContext c = contextFor(folders, 3000);
-        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.startUp(c));
         QCOMPARE(form.values().Zil[0], QStringLiteral("Melodi 5.wav"));
         QFile kept(store.brokenCopyPath());
         QVERIFY(kept.open(QIODevice::ReadOnly));

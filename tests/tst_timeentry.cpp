@@ -126,7 +126,7 @@ private slots:
 
     void typingATimeStoresEachStepAndMovesOn() {
         Started s;
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(1);
         TimetablePage* page = s.form->saatlerPage();
         TimeCell* cell = page->cell(0);
         cell->setFocus();
@@ -155,7 +155,7 @@ private slots:
 
     void lastCellsKeepTheFocus() {
         Started s;
-        s.form->tabMain()->setCurrentIndex(4);
+        s.form->tabs()->setCurrentIndex(4);
         TimeCell* cell = s.form->haftaSonuPage()->cell(71);
         cell->setFocus();
         QTest::keyClicks(cell, QStringLiteral("12345"));
@@ -167,7 +167,7 @@ private slots:
 
     void otherKeysDoNothingButArrowsMove() {
         Started s;
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(1);
         TimeCell* cell = s.form->saatlerPage()->cell(5);
         cell->setFocus();
         cell->setCursorPosition(2);
@@ -194,7 +194,7 @@ private slots:
 
     void pasteGoesThroughTheTablesDropsAreRefused() {
         Started s;
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(1);
         TimeCell* cell = s.form->saatlerPage()->cell(0);
         cell->setFocus(); // all selected, as the first keystroke finds it
         QGuiApplication::clipboard()->setText(QStringLiteral("8.15 "));
@@ -235,10 +235,10 @@ private slots:
         QCOMPARE(s.store->get(settings::timex(3)), QStringLiteral("8:30 "));
         const QByteArray before = s.folders.settingsBytes();
         s.form->values().timex[4] = QStringLiteral("07:00");
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(1);
         QCOMPARE(page->cell(4)->text(), QStringLiteral("07:00"));
-        s.form->tabMain()->setCurrentIndex(4);
-        s.form->tabMain()->setCurrentIndex(1);
+        s.form->tabs()->setCurrentIndex(4);
+        s.form->tabs()->setCurrentIndex(1);
         QCOMPARE(s.folders.settingsBytes(), before);
     }
 };

@@ -1,7 +1,7 @@
 // The real tray icon under Xvfb with a tray host (trayer), driven by xdotool.
 #include "core/TrayTips.h"
-#include "gui/frmHakkinda.h"
-#include "gui/frmSysTray.h"
+#include "gui/AboutDialog.h"
+#include "gui/SystemTrayIcon.h"
 #include "platform/TrayWatch.h"
 #include "support/StartedForm.h"
 
@@ -66,8 +66,8 @@ private slots:
     }
 
     void frameCounterAndTips() {
-        QCOMPARE(frmSysTray::nextFrame(0), 1);
-        QCOMPARE(frmSysTray::nextFrame(1), 0);
+        QCOMPARE(SystemTrayIcon::nextFrame(0), 1);
+        QCOMPARE(SystemTrayIcon::nextFrame(1), 0);
         QCOMPARE(traytips::idle(), QStringLiteral("Velmar Dorl   (Çalışıyor)"));
         QCOMPARE(traytips::playing("Çıkış zili"),
                  QStringLiteral("Velmar Dorl   (Çıkış zili çalıyor.)"));
@@ -75,14 +75,14 @@ private slots:
     }
 
     void iconBlinksWhilePlayingAndMenuEndsTheProgram() {
-        frmSysTray tray;
+        SystemTrayIcon tray;
         Started s(QStringLiteral("-systray"));
         Platform platform = s.fakes.platform();
         platform.tray = &tray;
-        Form1 form(platform, *s.store);
+        MainWindow form(platform, *s.store);
         StartupContext c = s.context(QStringLiteral("-systray"), 4444);
         c.runtimeFolder = s.folders.root(); // its own lock, next to the first form's
-        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.startUp(c));
         QVERIFY(!form.isVisible());
         // Embedded in the tray host at the bottom right, not the first place it reports.
         QTRY_VERIFY(tray.icon().geometry().isValid() && !tray.icon().geometry().isEmpty() &&
@@ -90,7 +90,7 @@ private slots:
         const QRect area = tray.icon().geometry();
         QCOMPARE(tray.icon().toolTip().section('\n', 0, 0), traytips::idle());
 
-        form.playback().MPPlay(s.folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
+        form.playback().play(s.folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
         QVERIFY(tray.animating());
         QCOMPARE(tray.icon().toolTip(), QStringLiteral("Velmar Dorl   (Siren çalıyor.)"));
         // Two different pictures come to the screen while the frames alternate.
@@ -115,14 +115,14 @@ private slots:
         form.hide();
 
         // The right button opens the menu; "Çıkış" ends the program.
-        QSignalSpy ended(&form, &Form1::ended);
+        QSignalSpy ended(&form, &MainWindow::ended);
         clickAt(area.center(), QStringLiteral("3"));
         QTRY_VERIFY(tray.menu()->isVisible());
         QAction* exit = tray.menu()->findChild<QAction*>(QStringLiteral("exit"));
         const QRect item = tray.menu()->actionGeometry(exit);
         clickAt(tray.menu()->mapToGlobal(item.center()), QStringLiteral("1"));
         QTRY_COMPARE(ended.size(), 1);
-        QVERIFY(form.Quitting());
+        QVERIFY(form.quitting());
         QVERIFY(!tray.icon().isVisible());
         QCOMPARE(s.fakes.mixer.wave, 10L * 6553); // the master level, not muted
     }
@@ -130,7 +130,7 @@ private slots:
     void aTrayComingOrGoingIsToldWithoutAsking() {
         if (qEnvironmentVariableIsEmpty("VELMAR_TRAYER_CTL"))
             QSKIP("needs the test services' tray host");
-        frmSysTray tray;
+        SystemTrayIcon tray;
         QList<bool> told;
         tray.setCommands({{}, {}, {}, [&](bool available) { told << available; }});
         QVERIFY(tray.available());
@@ -156,17 +156,17 @@ private slots:
     void aTrayThatComesLateTakesTheHiddenWindow() {
         if (qEnvironmentVariableIsEmpty("VELMAR_TRAYER_CTL"))
             QSKIP("needs the test services' tray host");
-        frmSysTray tray;
+        SystemTrayIcon tray;
         trayHost(QStringLiteral("stop"));
         QTRY_VERIFY(!tray.available());
 
         Started s(QStringLiteral("-systray"));
         Platform platform = s.fakes.platform();
         platform.tray = &tray;
-        Form1 form(platform, *s.store);
+        MainWindow form(platform, *s.store);
         StartupContext c = s.context(QStringLiteral("-systray"), 4445);
         c.runtimeFolder = s.folders.root();
-        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.startUp(c));
         QVERIFY(form.isVisible()); // minimized: the only way to it
         QVERIFY(form.windowState() & Qt::WindowMinimized);
 
@@ -178,7 +178,7 @@ private slots:
     }
 
     void aSingleClickOpensTheWindowOnAStatusNotifierTray() {
-        frmSysTray tray;
+        SystemTrayIcon tray;
         int shown = 0;
         tray.setCommands({[&] { ++shown; }, {}, {}, {}});
         emit tray.icon().activated(QSystemTrayIcon::Trigger); // XEmbed: a single click
@@ -194,7 +194,7 @@ private slots:
     void aboutWindowTextsAndPlacement() {
         Started s(QStringLiteral("-systray"));
         s.fakes.tray.commands.showAbout();
-        frmHakkinda* about = s.form->aboutWindow();
+        AboutDialog* about = s.form->aboutWindow();
         QVERIFY(about);
         QTRY_VERIFY(about->isVisible());
         QCOMPARE(about->windowTitle(), QStringLiteral("Velmar Dorl              version: 1.4"));

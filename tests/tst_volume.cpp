@@ -53,7 +53,7 @@ private slots:
 
     void typingStoresEachValueAndLeavingCorrects() {
         Started s;
-        s.form->tabMain()->setCurrentIndex(2);
+        s.form->tabs()->setCurrentIndex(2);
         QLineEdit* box = s.form->volumeBoxes().box(9);
         QCOMPARE(box->text(), QStringLiteral("80"));
         s.form->activateWindow(); // leaving a box needs the focus
@@ -84,14 +84,13 @@ private slots:
         Started s;
         RecordingMixer& mixer = s.fakes.mixer;
         QCOMPARE(mixer.wave, 0L);
-        s.form->sldVol()->setValue(4); // idle: stored, computer stays muted
+        s.form->masterSlider()->setValue(4); // idle: stored, computer stays muted
         QCOMPARE(s.store->get(settings::masterVolume()), QStringLiteral("4"));
         QCOMPARE(mixer.wave, 0L);
 
-        s.form->playback().MPPlay(s.folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren",
-                                  false);
+        s.form->playback().play(s.folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
         QCOMPARE(mixer.wave, 6L * 6553);
-        s.form->sldVol()->setValue(1);
+        s.form->masterSlider()->setValue(1);
         QCOMPARE(mixer.wave, 9L * 6553);
         s.fakes.player.finish();
         QCOMPARE(mixer.wave, 0L);
@@ -99,7 +98,7 @@ private slots:
 
     void sliderKeysAndWheelFollowItsLook() {
         Started s;
-        QSlider* slider = s.form->sldVol();
+        QSlider* slider = s.form->masterSlider();
         slider->setValue(5);
         QTest::keyClick(slider, Qt::Key_Up); // up the scale: louder, towards 0 at the top
         QCOMPARE(slider->value(), 4);
@@ -116,10 +115,10 @@ private slots:
         folders.writeSettings("[Ses]\nMasterVolume=7\n");
         RecordingPlatform fakes;
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         const StartupContext c = contextFor(folders, 5);
-        QVERIFY(form.Form_Load(c));
-        QCOMPARE(form.sldVol()->value(), 7);
+        QVERIFY(form.startUp(c));
+        QCOMPARE(form.masterSlider()->value(), 7);
         QVERIFY(folders.settingsBytes().contains("MasterVolume=7"));
     }
 
@@ -128,14 +127,14 @@ private slots:
         RecordingPlatform fakes;
         fakes.mixer.open = false; // the sound server is not up yet at log-on
         SettingsStore store;
-        Form1 form(fakes.platform(), store);
+        MainWindow form(fakes.platform(), store);
         const StartupContext c = contextFor(folders, 6);
-        QVERIFY(form.Form_Load(c));
+        QVERIFY(form.startUp(c));
         QCOMPARE(fakes.dialogs.messages, QStringList{"No mixer found!"});
         QVERIFY(fakes.mixer.sets.empty());
 
         fakes.mixer.open = true; // it came later: the first bell gets the stored level
-        form.playback().MPPlay(folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
+        form.playback().play(folders.app() + "/Marşlar/2.mp3", QString(), 70, "Siren", false);
         QCOMPARE(fakes.mixer.wave, 10L * 6553);
         fakes.player.finish();
         QCOMPARE(fakes.mixer.wave, 0L);

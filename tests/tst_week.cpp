@@ -28,17 +28,17 @@ struct Day {
     GstPlayer gst{QStringLiteral("fakesink sync=false")};
     CountingPlayer player{gst, [this] { return fakes.clock.now().toString("yyyy-MM-dd HH:mm"); }};
     SettingsStore store;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     bool loaded = false;
 
     Day(TestFolders& f, const QDateTime& start) : folders(f) {
         fakes.clock.set(start);
         Platform platform = fakes.platform();
         platform.player = &player;
-        form = std::make_unique<Form1>(platform, store);
+        form = std::make_unique<MainWindow>(platform, store);
         StartupContext c = contextFor(folders, 77);
         c.appPath = QStringLiteral(VELMAR_SOUNDS);
-        loaded = form->Form_Load(c);
+        loaded = form->startUp(c);
     }
     // The scheduler's timer fires at `time`.
     void passAt(const QDateTime& time) {
@@ -108,7 +108,7 @@ private slots:
                               "2026-12-12 10:00", "2026-12-13 10:00", "2026-12-14 08:15",
                               "2026-12-14 08:30", "2026-12-14 09:10", "2026-12-14 09:20",
                               "2026-12-14 09:25"}));
-        QCOMPARE(day.form->DayName().trimmed(), QStringLiteral("Pazartesi"));
+        QCOMPARE(day.form->dayName().trimmed(), QStringLiteral("Pazartesi"));
     }
 
     void acrossMidnight() {

@@ -48,28 +48,29 @@ SilWindow::SilWindow(const QString& installFolder, QWidget* parent)
         options_[i] = new QRadioButton(captions[i], this);
         options_[i]->setObjectName(QStringLiteral("optSil_%1").arg(i));
         choices->addWidget(options_[i]);
-        connect(options_[i], &QRadioButton::clicked, this, [this] { cmdDevam_->setEnabled(true); });
+        connect(options_[i], &QRadioButton::clicked, this,
+                [this] { continueButton_->setEnabled(true); });
     }
     auto* top = new QHBoxLayout;
     top->addWidget(image);
     top->addLayout(choices, 1);
 
-    cmdDevam_ = new QPushButton(QStringLiteral("Devam"), this);
-    cmdDevam_->setObjectName(QStringLiteral("cmdDevam"));
-    cmdDevam_->setEnabled(false);
-    cmdDevam_->setDefault(true); // Enter goes on once an option is chosen
-    Command1_ = new QPushButton(QStringLiteral("İptal"), this);
-    Command1_->setObjectName(QStringLiteral("Command1"));
+    continueButton_ = new QPushButton(QStringLiteral("Devam"), this);
+    continueButton_->setObjectName(QStringLiteral("cmdDevam"));
+    continueButton_->setEnabled(false);
+    continueButton_->setDefault(true); // Enter goes on once an option is chosen
+    cancelButton_ = new QPushButton(QStringLiteral("İptal"), this);
+    cancelButton_->setObjectName(QStringLiteral("Command1"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(cmdDevam_);
-    buttons->addWidget(Command1_);
+    buttons->addWidget(continueButton_);
+    buttons->addWidget(cancelButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
 
-    connect(cmdDevam_, &QPushButton::clicked, this, &SilWindow::cmdDevam_Click);
-    connect(Command1_, &QPushButton::clicked, this, &SilWindow::Command1_Click);
+    connect(continueButton_, &QPushButton::clicked, this, &SilWindow::startRemoval);
+    connect(cancelButton_, &QPushButton::clicked, this, &SilWindow::cancel);
 }
 
 int SilWindow::chosenOption() const {
@@ -82,7 +83,7 @@ int SilWindow::chosenOption() const {
 
 // Waits on the monotonic clock while the window stays responsive; false when
 // "İptal" was pressed meanwhile.
-bool SilWindow::Bekle(double seconds, const QString& caption) {
+bool SilWindow::waitShowing(double seconds, const QString& caption) {
     setWindowTitle(caption);
     if (cancelled_)
         return false;
@@ -97,11 +98,11 @@ bool SilWindow::Bekle(double seconds, const QString& caption) {
     return !cancelled_;
 }
 
-void SilWindow::cmdDevam_Click() {
+void SilWindow::startRemoval() {
     const int option = chosenOption();
     if (option < 0)
         return;
-    cmdDevam_->setEnabled(false);
+    continueButton_->setEnabled(false);
     if (!silpaths::isInstallFolder(installFolder_)) {
         showMessage(QStringLiteral("\"%1\" bir Velmar Dorl kurulum klasörü değil. "
                                    "Hiçbir şey silinmedi.")
@@ -119,18 +120,18 @@ void SilWindow::cmdDevam_Click() {
     QFile::remove(menu + QStringLiteral("/Programı Kaldır/sil.desktop"));
     QDir().rmdir(menu + QStringLiteral("/Programı Kaldır"));
     QDir().rmdir(menu);
-    if (!Bekle(0.3, QStringLiteral("Kısayollar siliniyor.")))
+    if (!waitShowing(0.3, QStringLiteral("Kısayollar siliniyor.")))
         return;
 
     sendUninstall(silstore::read(QStringLiteral("hwnd"), QStringLiteral("0")));
     if (askedProgramToClose)
         askedProgramToClose();
-    if (!Bekle(1, QStringLiteral("Açık pencereler kapatılıyor")))
+    if (!waitShowing(1, QStringLiteral("Açık pencereler kapatılıyor")))
         return;
 
     const bool completed = removal::run(
         removal::plan(option), QFileInfo(installFolder_).absoluteFilePath(),
-        [this](double seconds, const QString& caption) { return Bekle(seconds, caption); });
+        [this](double seconds, const QString& caption) { return waitShowing(seconds, caption); });
     if (!completed)
         return;
     hide();
@@ -140,7 +141,7 @@ void SilWindow::cmdDevam_Click() {
 }
 
 // Ends at once, also in the middle of the removal: nothing more is removed.
-void SilWindow::Command1_Click() {
+void SilWindow::cancel() {
     cancelled_ = true;
     hide();
     emit finished();
@@ -148,6 +149,6 @@ void SilWindow::Command1_Click() {
 
 void SilWindow::reject() {
     if (!cancelled_ && !done_)
-        Command1_Click();
+        cancel();
     QDialog::reject();
 }

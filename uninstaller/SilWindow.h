@@ -25,13 +25,13 @@ public:
     // wait for it; tests wait there for the program to be gone.
     std::function<void()> askedProgramToClose;
 
-    QRadioButton* optSil(int i) const { return options_[i]; }
-    QPushButton* cmdDevam() const { return cmdDevam_; }
-    QPushButton* Command1() const { return Command1_; }
+    QRadioButton* option(int i) const { return options_[i]; }
+    QPushButton* continueButton() const { return continueButton_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
     bool cancelled() const { return cancelled_; }
 
-    void cmdDevam_Click();
-    void Command1_Click();
+    void startRemoval();
+    void cancel();
 
     // Escape and the window's close button: the same as "İptal".
     void reject() override;
@@ -40,13 +40,13 @@ signals:
     void finished();
 
 private:
-    bool Bekle(double seconds, const QString& caption);
+    bool waitShowing(double seconds, const QString& caption);
     int chosenOption() const;
 
     QString installFolder_;
     QRadioButton* options_[3] = {};
-    QPushButton* cmdDevam_ = nullptr;
-    QPushButton* Command1_ = nullptr;
+    QPushButton* continueButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
     bool cancelled_ = false;
     bool done_ = false;
 };

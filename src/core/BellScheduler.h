@@ -13,7 +13,7 @@ class Playback;
 struct StoredValues;
 
 // One pass at the start of each minute: every cell of the table that day
-// rings whose time equals the current HH:MM rings through MPPlay, in index
+// rings whose time equals the current HH:MM rings through Playback::play(), in index
 // order, and an exit bell marks its break for music. A minute is rung at
 // most once per run, also when the clock is stepped back a little or a
 // timer fires early. Whatever made a pass late (a resume, a clock set

@@ -14,9 +14,9 @@ SchoolDay::SchoolDay(StoredValues& values, Playback& playback, const Clock& cloc
     : QObject(parent), values_(values), playback_(playback), clock_(clock), plan_(plan),
       scheduler_(values, playback, clock) {
     scheduler_.setPlan(&plan_);
-    tmrMain_.setObjectName(QStringLiteral("tmrMain"));
-    tmrHaftaSonu_.setObjectName(QStringLiteral("tmrHaftaSonu"));
-    for (MinuteTimer* timer : {&tmrMain_, &tmrHaftaSonu_}) {
+    weekdayTimer_.setObjectName(QStringLiteral("tmrMain"));
+    weekendTimer_.setObjectName(QStringLiteral("tmrHaftaSonu"));
+    for (MinuteTimer* timer : {&weekdayTimer_, &weekendTimer_}) {
         connect(timer, &MinuteTimer::timeout, this, &SchoolDay::pass);
         connect(timer, &MinuteTimer::clockChanged, this, [this] {
             if (clockSync_)
@@ -29,7 +29,7 @@ SchoolDay::SchoolDay(StoredValues& values, Playback& playback, const Clock& cloc
     timesSettled_.setSingleShot(true);
     timesSettled_.setInterval(kTimesSettleMs);
     connect(&timesSettled_, &QTimer::timeout, this, &SchoolDay::settingsChanged);
-    connect(&playback_, &Playback::trayAni, this, &SchoolDay::keepAwake);
+    connect(&playback_, &Playback::playingChanged, this, &SchoolDay::keepAwake);
     takeUpDay(now().date());
 }
 
@@ -73,8 +73,8 @@ void SchoolDay::begin() {
 
 void SchoolDay::end() {
     running_ = false;
-    tmrMain_.stop();
-    tmrHaftaSonu_.stop();
+    weekdayTimer_.stop();
+    weekendTimer_.stop();
     keepAwake();
 }
 

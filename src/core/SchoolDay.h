@@ -58,10 +58,10 @@ public:
     // The table in force today: 0 weekday, 1 weekend, -1 no bells.
     int table() const { return table_; }
     BellScheduler& scheduler() { return scheduler_; }
-    MinuteTimer& tmrMain() { return tmrMain_; }
-    MinuteTimer& tmrHaftaSonu() { return tmrHaftaSonu_; }
-    // The timer of the table in force (tmrMain on a day without bells).
-    MinuteTimer& activeTimer() { return table_ == 1 ? tmrHaftaSonu_ : tmrMain_; }
+    MinuteTimer& weekdayTimer() { return weekdayTimer_; }
+    MinuteTimer& weekendTimer() { return weekendTimer_; }
+    // The timer of the table in force (weekdayTimer on a day without bells).
+    MinuteTimer& activeTimer() { return table_ == 1 ? weekendTimer_ : weekdayTimer_; }
     // When the next pass is due, on the clock.
     QDateTime nextPassAt() const { return nextPass_; }
     bool heldAwake() const { return awake_; }
@@ -103,8 +103,8 @@ private:
     IdleInhibitor* inhibitor_ = nullptr;
     WakeAlarm* wake_ = nullptr;
     ClockSync* clockSync_ = nullptr;
-    MinuteTimer tmrMain_;
-    MinuteTimer tmrHaftaSonu_;
+    MinuteTimer weekdayTimer_;
+    MinuteTimer weekendTimer_;
     QTimer timesSettled_;
     DayChoice day_;
     QDate date_;

@@ -16,7 +16,7 @@ void loadInt16(const SettingsStore& store, const settings::Setting& setting, qin
 }
 } // namespace
 
-void GetRegistry(const SettingsStore& store, StoredValues& values) {
+void loadStoredValues(const SettingsStore& store, StoredValues& values) {
     using namespace settings;
     for (int k = 0; k < 3; ++k)
         values.Zil[k] = store.get(zil(k));

@@ -25,4 +25,4 @@ struct StoredValues {
 
 // Loads every value from the store; a missing key yields its default and a
 // number that does not convert leaves the previous value. Writes nothing.
-void GetRegistry(const SettingsStore& store, StoredValues& values);
+void loadStoredValues(const SettingsStore& store, StoredValues& values);

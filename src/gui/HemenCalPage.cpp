@@ -35,8 +35,9 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
     const QString bells[3] = {QStringLiteral("Öğrenci Zili"), QStringLiteral("Öğretmen Zili"),
                               QStringLiteral("Çıkış Zili")};
     for (int k = 0; k < 3; ++k) {
-        cmdZil_[k] = button(this, item("cmdZil", k), bells[k], {60 + 1440 * k, 300, 1380, 375});
-        connect(cmdZil_[k], &QPushButton::clicked, this, [this, k] { cmdZil_Click(k); });
+        ringButtons_[k] =
+            button(this, item("cmdZil", k), bells[k], {60 + 1440 * k, 300, 1380, 375});
+        connect(ringButtons_[k], &QPushButton::clicked, this, [this, k] { ringNow(k); });
     }
 
     // The three ceremonial rows: heading, play, delay, cancel, volume.
@@ -48,26 +49,26 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
         const int top = 780 + 780 * k;
         heading(this, item("Label3", rows[k].label), QString::fromUtf8(rows[k].text),
                 {60, top, 4320, 240});
-        cmdMars_[k] =
+        ceremonyButtons_[k] =
             button(this, item("cmdMars", k), QStringLiteral("Çal"), {60, top + 285, 720, 375});
         auto* delay = new QComboBox(this);
         place(delay, item("cmbMars", k), {840, top + 300, 1620, 345});
         delay->addItems(kDelays);
         delay->setProperty("Tag", QStringLiteral("0"));
-        cmbMars_[k] = delay;
-        cmdMarsIptal_[k] = button(this, item("cmdMarsIptal", k), QStringLiteral("İptal"),
-                                  {2520, top + 285, 720, 375});
-        cmdMarsIptal_[k]->hide();
+        ceremonyDelays_[k] = delay;
+        cancelCountdownButtons_[k] = button(this, item("cmdMarsIptal", k), QStringLiteral("İptal"),
+                                            {2520, top + 285, 720, 375});
+        cancelCountdownButtons_[k]->hide();
         auto* timer = new QTimer(this);
         timer->setObjectName(item("tmrMars", k));
         timer->setInterval(1000);
         timer->setTimerType(Qt::PreciseTimer);
-        tmrMars_[k] = timer;
-        connect(delay, &QComboBox::currentIndexChanged, this, [this, k] { cmbMars_Click(k); });
-        connect(cmdMars_[k], &QPushButton::clicked, this, [this, k] { cmdMars_Click(k); });
-        connect(cmdMarsIptal_[k], &QPushButton::clicked, this,
-                [this, k] { cmdMarsIptal_Click(k); });
-        connect(timer, &QTimer::timeout, this, [this, k] { tmrMars_Timer(k); });
+        countdownTimers_[k] = timer;
+        connect(delay, &QComboBox::currentIndexChanged, this, [this, k] { delayChosen(k); });
+        connect(ceremonyButtons_[k], &QPushButton::clicked, this, [this, k] { startCeremony(k); });
+        connect(cancelCountdownButtons_[k], &QPushButton::clicked, this,
+                [this, k] { cancelCountdown(k); });
+        connect(timer, &QTimer::timeout, this, [this, k] { countdownTick(k); });
         label(this, item("lblSes", 2 * k), QStringLiteral("Ses:"), {3300, top + 330, 390, 285});
         auto* volume = new QLineEdit(this);
         place(volume, QString(), {3690, top + 300, 420, 315});
@@ -88,17 +89,17 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
     label(this, item("Label5", 2), kVersion, {3660, 3300, 720, 270});
     link_ = label(this, item("Label5", 1), QString(), {120, 4260, 4200, 270});
 
-    Text1_ = new QLineEdit(this);
-    Text1_->setAccessibleName(QStringLiteral("İletişim adresi"));
-    place(Text1_, QStringLiteral("Text1"), {120, 4620, 4200, 300});
+    contactField_ = new QLineEdit(this);
+    contactField_->setAccessibleName(QStringLiteral("İletişim adresi"));
+    place(contactField_, QStringLiteral("Text1"), {120, 4620, 4200, 300});
 
     // Beside the bell, under the title: the output the sounds go to.
     label(this, QStringLiteral("lblSesCikisi"), QStringLiteral("Ses çıkışı"),
           {990, 3945, 780, 270});
-    cmbSesCikisi_ = new QComboBox(this);
-    place(cmbSesCikisi_, QStringLiteral("cmbSesCikisi"), {1770, 3915, 2550, 300});
+    outputList_ = new QComboBox(this);
+    place(outputList_, QStringLiteral("cmbSesCikisi"), {1770, 3915, 2550, 300});
     // Chosen by the user only: the list is filled with `filling` set.
-    connect(cmbSesCikisi_, &QComboBox::activated, this, &HemenCalPage::cmbSesCikisi_Click);
+    connect(outputList_, &QComboBox::activated, this, &HemenCalPage::outputChosen);
     showOutputs();
 }
 
@@ -118,27 +119,27 @@ void HemenCalPage::showOutputs() {
         });
     }
     whileFilling(context_.filling, [&] {
-        cmbSesCikisi_->clear();
-        cmbSesCikisi_->addItem(QStringLiteral("Varsayılan"), QString());
-        cmbSesCikisi_->setEnabled(server != nullptr);
+        outputList_->clear();
+        outputList_->addItem(QStringLiteral("Varsayılan"), QString());
+        outputList_->setEnabled(server != nullptr);
         if (!server)
             return;
         const QString& chosen = outputs->chosen();
         bool listed = chosen.isEmpty();
         for (const SoundOutput& output : server->outputs()) {
-            cmbSesCikisi_->addItem(output.description, output.name);
+            outputList_->addItem(output.description, output.name);
             listed = listed || output.name == chosen;
         }
         if (!listed)
-            cmbSesCikisi_->addItem(QStringLiteral("%1 (bağlı değil)").arg(chosen), chosen);
-        cmbSesCikisi_->setCurrentIndex(std::max(0, cmbSesCikisi_->findData(chosen)));
+            outputList_->addItem(QStringLiteral("%1 (bağlı değil)").arg(chosen), chosen);
+        outputList_->setCurrentIndex(std::max(0, outputList_->findData(chosen)));
     });
 }
 
-void HemenCalPage::cmbSesCikisi_Click(int index) {
+void HemenCalPage::outputChosen(int index) {
     if (context_.filling || !context_.playback.outputs())
         return;
-    const QString name = cmbSesCikisi_->itemData(index).toString();
+    const QString name = outputList_->itemData(index).toString();
     if (name == context_.playback.outputs()->chosen())
         return;
     context_.store.save(settings::sesCikisi(), name);
@@ -146,7 +147,7 @@ void HemenCalPage::cmbSesCikisi_Click(int index) {
 }
 
 void HemenCalPage::refresh() {
-    for (QComboBox* delay : cmbMars_)
+    for (QComboBox* delay : ceremonyDelays_)
         delay->setCurrentIndex(0);
     for (int k = 0; k < 3; ++k) {
         whileFilling(context_.filling, [&] {
@@ -155,33 +156,33 @@ void HemenCalPage::refresh() {
     }
 }
 
-void HemenCalPage::cmdZil_Click(int k) {
+void HemenCalPage::ringNow(int k) {
     // A bell rung by hand always carries its announcement when that is on.
     bells::ring(context_.playback, context_.values, context_.appPath, k, context_.values.Zil[k],
                 bells::buttonText(k));
 }
 
 // Runs also while filling: the refresh puts every list back on "Hemen".
-void HemenCalPage::cmbMars_Click(int k) {
-    const QString seconds = ceremonies::delayTagFor(cmbMars_[k]->currentText());
+void HemenCalPage::delayChosen(int k) {
+    const QString seconds = ceremonies::delayTagFor(ceremonyDelays_[k]->currentText());
     if (!seconds.isEmpty())
-        cmbMars_[k]->setProperty("Tag", seconds);
+        ceremonyDelays_[k]->setProperty("Tag", seconds);
 }
 
-void HemenCalPage::cmdMars_Click(int k) {
-    const QString tag = cmbMars_[k]->property("Tag").toString();
+void HemenCalPage::startCeremony(int k) {
+    const QString tag = ceremonyDelays_[k]->property("Tag").toString();
     const int seconds = static_cast<int>(conversion::leadingNumber(tag));
     if (seconds <= 0) {
         ceremonies::play(context_.playback, context_.values, context_.appPath, k);
         return;
     }
-    cmdMarsIptal_[k]->show();
-    cmdMarsIptal_[k]->setFocus();
-    cmdMars_[k]->setEnabled(false);
-    cmbMars_[k]->setEnabled(false);
+    cancelCountdownButtons_[k]->show();
+    cancelCountdownButtons_[k]->setFocus();
+    ceremonyButtons_[k]->setEnabled(false);
+    ceremonyDelays_[k]->setEnabled(false);
     countdowns_[k].start(seconds);
-    cmdMars_[k]->setText(QString::number(countdowns_[k].remaining()));
-    tmrMars_[k]->start();
+    ceremonyButtons_[k]->setText(QString::number(countdowns_[k].remaining()));
+    countdownTimers_[k]->start();
     emit countdownChanged();
 }
 
@@ -190,9 +191,9 @@ bool HemenCalPage::countingDown() const {
                        [](const ceremonies::Countdown& c) { return c.counting(); });
 }
 
-void HemenCalPage::tmrMars_Timer(int k) {
+void HemenCalPage::countdownTick(int k) {
     const bool due = countdowns_[k].tick();
-    cmdMars_[k]->setText(QString::number(countdowns_[k].remaining()));
+    ceremonyButtons_[k]->setText(QString::number(countdowns_[k].remaining()));
     if (!due)
         return;
     endCountdown(k);
@@ -200,16 +201,16 @@ void HemenCalPage::tmrMars_Timer(int k) {
 }
 
 // Ends the countdown only: a sound already playing goes on ("Durdur" stops it).
-void HemenCalPage::cmdMarsIptal_Click(int k) {
+void HemenCalPage::cancelCountdown(int k) {
     countdowns_[k].cancel();
     endCountdown(k);
 }
 
 void HemenCalPage::endCountdown(int k) {
-    cmdMars_[k]->setEnabled(true);
-    cmbMars_[k]->setEnabled(true);
-    cmdMarsIptal_[k]->hide();
-    tmrMars_[k]->stop();
-    cmdMars_[k]->setText(QStringLiteral("Çal"));
+    ceremonyButtons_[k]->setEnabled(true);
+    ceremonyDelays_[k]->setEnabled(true);
+    cancelCountdownButtons_[k]->hide();
+    countdownTimers_[k]->stop();
+    ceremonyButtons_[k]->setText(QStringLiteral("Çal"));
     emit countdownChanged();
 }

@@ -21,27 +21,27 @@ public:
 
     HemenCalPage(const PageContext& context, QWidget* parent);
 
-    QPushButton* cmdZil(int k) const { return cmdZil_.at(k); }
-    QPushButton* cmdMars(int k) const { return cmdMars_.at(k); }
-    QComboBox* cmbMars(int k) const { return cmbMars_.at(k); }
-    QPushButton* cmdMarsIptal(int k) const { return cmdMarsIptal_.at(k); }
-    QLineEdit* Text1() const { return Text1_; }
+    QPushButton* ringButton(int k) const { return ringButtons_.at(k); }
+    QPushButton* ceremonyButton(int k) const { return ceremonyButtons_.at(k); }
+    QComboBox* ceremonyDelay(int k) const { return ceremonyDelays_.at(k); }
+    QPushButton* cancelCountdownButton(int k) const { return cancelCountdownButtons_.at(k); }
+    QLineEdit* contactField() const { return contactField_; }
     QWidget* link() const { return link_; }
-    QComboBox* cmbSesCikisi() const { return cmbSesCikisi_; }
+    QComboBox* outputList() const { return outputList_; }
 
     void refresh();
 
-    void cmdZil_Click(int k);
-    void cmbMars_Click(int k);
-    void cmdMars_Click(int k);
-    void tmrMars_Timer(int k);
-    void cmdMarsIptal_Click(int k);
-    QTimer* tmrMars(int k) const { return tmrMars_.at(k); }
+    void ringNow(int k);
+    void delayChosen(int k);
+    void startCeremony(int k);
+    void countdownTick(int k);
+    void cancelCountdown(int k);
+    QTimer* countdownTimer(int k) const { return countdownTimers_.at(k); }
     bool countingDown() const;
     // "Varsayılan", then the sound server's outputs; a chosen one that is
     // not there now stays listed, so the choice is not lost.
     void showOutputs();
-    void cmbSesCikisi_Click(int index);
+    void outputChosen(int index);
 
 signals:
     // A countdown started or ended.
@@ -54,14 +54,14 @@ private:
     void endCountdown(int k);
 
     PageContext context_;
-    std::array<QPushButton*, 3> cmdZil_{};
-    std::array<QPushButton*, 3> cmdMars_{};
-    std::array<QComboBox*, 3> cmbMars_{};
-    std::array<QPushButton*, 3> cmdMarsIptal_{};
-    std::array<QTimer*, 3> tmrMars_{};
+    std::array<QPushButton*, 3> ringButtons_{};
+    std::array<QPushButton*, 3> ceremonyButtons_{};
+    std::array<QComboBox*, 3> ceremonyDelays_{};
+    std::array<QPushButton*, 3> cancelCountdownButtons_{};
+    std::array<QTimer*, 3> countdownTimers_{};
     std::array<ceremonies::Countdown, 3> countdowns_{};
-    QLineEdit* Text1_ = nullptr;
+    QLineEdit* contactField_ = nullptr;
     QWidget* link_ = nullptr;
-    QComboBox* cmbSesCikisi_ = nullptr;
+    QComboBox* outputList_ = nullptr;
     bool followsOutputs_ = false;
 };

@@ -29,8 +29,8 @@ MelodilerPage::MelodilerPage(const PageContext& context, QWidget* parent)
         auto* list = new QComboBox(this);
         place(list, item("cmbZil", k), {60, top + 300, 3360, 345});
         list->setEditable(false);
-        cmbZil_[k] = list;
-        cmdDinle_[k] =
+        melodyLists_[k] = list;
+        previewButtons_[k] =
             button(this, item("cmdDinle", k), QStringLiteral("Dinle"), {3480, top + 285, 900, 375});
 
         // Melody volume.
@@ -43,8 +43,8 @@ MelodilerPage::MelodilerPage(const PageContext& context, QWidget* parent)
               {960, top + 780, 240, 285});
 
         // Announcement switch and volume.
-        chkAnons_[k] = check(this, item("chkAnons", k), QStringLiteral("Anonslu"),
-                             {1560, top + 765, 1140, 285});
+        announcementBoxes_[k] = check(this, item("chkAnons", k), QStringLiteral("Anonslu"),
+                                      {1560, top + 765, 1140, 285});
         announcementSes_[k] = label(this, item("lblSes", 20 + k), QStringLiteral("Ses:"),
                                     {2760, top + 780, 390, 285});
         auto* announcementVolume = new QLineEdit(this);
@@ -53,15 +53,16 @@ MelodilerPage::MelodilerPage(const PageContext& context, QWidget* parent)
         announcementPercent_[k] =
             label(this, item("lblSes", 30 + k), QStringLiteral("%"), {3600, top + 780, 240, 285});
 
-        connect(list, &QComboBox::activated, this, [this, k] { cmbZil_Click(k); });
-        connect(cmdDinle_[k], &QPushButton::clicked, this, [this, k] { cmdDinle_Click(k); });
-        connect(chkAnons_[k], &QCheckBox::clicked, this, [this, k] { chkAnons_Click(k); });
+        connect(list, &QComboBox::activated, this, [this, k] { melodyChosen(k); });
+        connect(previewButtons_[k], &QPushButton::clicked, this, [this, k] { preview(k); });
+        connect(announcementBoxes_[k], &QCheckBox::clicked, this,
+                [this, k] { announcementToggled(k); });
     }
-    chkZilIptal_ =
+    silentFirstBellBox_ =
         check(this, QStringLiteral("chkZilIptal"),
               QStringLiteral("1. zil sıra için olduğundan anons yapma"), {60, 4560, 4320, 285});
-    chkZilIptal_->setChecked(true);
-    connect(chkZilIptal_, &QCheckBox::clicked, this, &MelodilerPage::chkZilIptal_Click);
+    silentFirstBellBox_->setChecked(true);
+    connect(silentFirstBellBox_, &QCheckBox::clicked, this, &MelodilerPage::silentFirstBellToggled);
 }
 
 void MelodilerPage::enableAnnouncementVolume(int k, bool enabled) {
@@ -71,21 +72,21 @@ void MelodilerPage::enableAnnouncementVolume(int k, bool enabled) {
 }
 
 void MelodilerPage::refresh() {
-    for (QComboBox* list : cmbZil_)
+    for (QComboBox* list : melodyLists_)
         list->clear();
     const QStringList melodies = listMelodies(context_.appPath + Playback::kMelodiler);
     for (const QString& name : melodies) {
-        for (QComboBox* list : cmbZil_)
+        for (QComboBox* list : melodyLists_)
             list->addItem(name);
     }
-    for (QComboBox* list : cmbZil_)
+    for (QComboBox* list : melodyLists_)
         list->addItem(kAddMelody);
 
     const StoredValues& v = context_.values;
     for (int k = 0; k < 3; ++k) {
         // A stored melody that is no longer in the folder still shows, marked as missing.
         whileFilling(context_.filling, [&] {
-            QComboBox* list = cmbZil_[k];
+            QComboBox* list = melodyLists_[k];
             int index = static_cast<int>(melodies.indexOf(v.Zil[k]));
             if (index < 0) {
                 list->insertItem(0, v.Zil[k] + kMissingMark, v.Zil[k]);
@@ -98,18 +99,19 @@ void MelodilerPage::refresh() {
     }
     for (int k = 0; k < 3; ++k) {
         const int on = static_cast<int>(conversion::leadingNumber(v.Anons[k]));
-        whileFilling(context_.filling, [&] { chkAnons_[k]->setChecked(on != 0); });
+        whileFilling(context_.filling, [&] { announcementBoxes_[k]->setChecked(on != 0); });
         enableAnnouncementVolume(k, on != 0);
     }
-    whileFilling(context_.filling,
-                 [&] { chkZilIptal_->setChecked(conversion::leadingNumber(v.ZilIptal) != 0); });
+    whileFilling(context_.filling, [&] {
+        silentFirstBellBox_->setChecked(conversion::leadingNumber(v.ZilIptal) != 0);
+    });
     for (int i = 4; i <= 9; ++i) {
         whileFilling(context_.filling,
                      [&] { context_.volumeBoxes.box(i)->setText(QString::number(v.Sesx[i])); });
     }
 }
 
-void MelodilerPage::cmbZil_Click(int k) {
+void MelodilerPage::melodyChosen(int k) {
     if (context_.filling)
         return;
     const QString text = chosenMelody(k);
@@ -123,33 +125,33 @@ void MelodilerPage::cmbZil_Click(int k) {
     }
     context_.store.save(settings::zil(k), text);
     context_.values.Zil[k] = text;
-    cmbZil_[k]->setToolTip(cmbZil_[k]->currentData(Qt::ToolTipRole).toString());
+    melodyLists_[k]->setToolTip(melodyLists_[k]->currentData(Qt::ToolTipRole).toString());
 }
 
 QString MelodilerPage::chosenMelody(int k) const {
-    const QVariant stored = cmbZil_[k]->currentData();
-    return stored.isValid() ? stored.toString() : cmbZil_[k]->currentText();
+    const QVariant stored = melodyLists_[k]->currentData();
+    return stored.isValid() ? stored.toString() : melodyLists_[k]->currentText();
 }
 
 // Plays the melody now shown in the list, before it is chosen.
-void MelodilerPage::cmdDinle_Click(int k) {
+void MelodilerPage::preview(int k) {
     bells::ring(context_.playback, context_.values, context_.appPath, k, chosenMelody(k),
                 bells::buttonText(k));
 }
 
-void MelodilerPage::chkAnons_Click(int k) {
+void MelodilerPage::announcementToggled(int k) {
     if (context_.filling)
         return;
     context_.values.Anons[k] =
-        chkAnons_[k]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        announcementBoxes_[k]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     context_.store.save(settings::anons(k), context_.values.Anons[k]);
-    enableAnnouncementVolume(k, chkAnons_[k]->isChecked());
+    enableAnnouncementVolume(k, announcementBoxes_[k]->isChecked());
 }
 
-void MelodilerPage::chkZilIptal_Click() {
+void MelodilerPage::silentFirstBellToggled() {
     if (context_.filling)
         return;
     context_.values.ZilIptal =
-        chkZilIptal_->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        silentFirstBellBox_->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     context_.store.save(settings::zilIptal(), context_.values.ZilIptal);
 }

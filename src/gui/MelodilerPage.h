@@ -25,29 +25,29 @@ public:
 
     MelodilerPage(const PageContext& context, QWidget* parent);
 
-    QComboBox* cmbZil(int k) const { return cmbZil_.at(k); }
-    QPushButton* cmdDinle(int k) const { return cmdDinle_.at(k); }
-    QCheckBox* chkAnons(int k) const { return chkAnons_.at(k); }
-    QCheckBox* chkZilIptal() const { return chkZilIptal_; }
+    QComboBox* melodyList(int k) const { return melodyLists_.at(k); }
+    QPushButton* previewButton(int k) const { return previewButtons_.at(k); }
+    QCheckBox* announcementBox(int k) const { return announcementBoxes_.at(k); }
+    QCheckBox* silentFirstBellBox() const { return silentFirstBellBox_; }
 
     void refresh();
     // Greys an announcement's volume box and its two labels while it is off.
     void enableAnnouncementVolume(int k, bool enabled);
 
-    void cmbZil_Click(int k);
-    void cmdDinle_Click(int k);
-    void chkAnons_Click(int k);
-    void chkZilIptal_Click();
+    void melodyChosen(int k);
+    void preview(int k);
+    void announcementToggled(int k);
+    void silentFirstBellToggled();
 
 private:
     // The melody file name of the list's current item.
     QString chosenMelody(int k) const;
 
     PageContext context_;
-    std::array<QComboBox*, 3> cmbZil_{};
-    std::array<QPushButton*, 3> cmdDinle_{};
-    std::array<QCheckBox*, 3> chkAnons_{};
+    std::array<QComboBox*, 3> melodyLists_{};
+    std::array<QPushButton*, 3> previewButtons_{};
+    std::array<QCheckBox*, 3> announcementBoxes_{};
     std::array<QLabel*, 3> announcementSes_{};     // lblSes(20..22)
     std::array<QLabel*, 3> announcementPercent_{}; // lblSes(30..32)
-    QCheckBox* chkZilIptal_ = nullptr;
+    QCheckBox* silentFirstBellBox_ = nullptr;
 };

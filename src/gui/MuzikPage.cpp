@@ -23,10 +23,10 @@ QString breakCaption(int n) {
 
 MuzikPage::MuzikPage(const PageContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
-    chkMuzikAktif_ = check(this, QStringLiteral("chkMuzikAktif"),
-                           QStringLiteral("Müzik yayını aktif"), {60, 0, 4320, 300});
-    chkMuzikAktif_->setChecked(true);
-    connect(chkMuzikAktif_, &QCheckBox::clicked, this, &MuzikPage::chkMuzikAktif_Click);
+    musicSwitch_ = check(this, QStringLiteral("chkMuzikAktif"),
+                         QStringLiteral("Müzik yayını aktif"), {60, 0, 4320, 300});
+    musicSwitch_->setChecked(true);
+    connect(musicSwitch_, &QCheckBox::clicked, this, &MuzikPage::musicSwitchToggled);
 
     // Three columns: the weekday morning and afternoon breaks, then the
     // weekend's twelve; the volume, the buttons and the note below the weekday.
@@ -45,9 +45,9 @@ MuzikPage::MuzikPage(const PageContext& context, QWidget* parent)
         else
             r = QRect(3000, 630 + 255 * (b - 12), 1380, 255);
         const int number = b < 12 ? b % 6 + 1 : b - 11;
-        chkTenefus_[b] = check(this, item("chkTenefus", b), breakCaption(number), r);
-        chkTenefus_[b]->setChecked(timetable::defaultBreakMark(b) == 1);
-        connect(chkTenefus_[b], &QCheckBox::clicked, this, [this, b] { chkTenefus_Click(b); });
+        breakBoxes_[b] = check(this, item("chkTenefus", b), breakCaption(number), r);
+        breakBoxes_[b]->setChecked(timetable::defaultBreakMark(b) == 1);
+        connect(breakBoxes_[b], &QCheckBox::clicked, this, [this, b] { breakToggled(b); });
     }
 
     QLabel* ses = label(this, item("lblSes", 8), QStringLiteral("Ses:"), {60, 2550, 390, 285});
@@ -56,50 +56,50 @@ MuzikPage::MuzikPage(const PageContext& context, QWidget* parent)
     context_.volumeBoxes.attach(3, volume);
     QLabel* percent = label(this, item("lblSes", 9), QStringLiteral("%"), {900, 2550, 240, 285});
 
-    cmdMusicNow_ = button(this, QStringLiteral("cmdMusicNow"), QStringLiteral("Hemen Çal"),
-                          {60, 2970, 2820, 375});
-    cmdYeniSarki_ = button(this, QStringLiteral("cmdYeniSarki"), QStringLiteral("Yeni Şarkı Ekle"),
-                           {60, 3420, 2820, 375});
+    playNowButton_ = button(this, QStringLiteral("cmdMusicNow"), QStringLiteral("Hemen Çal"),
+                            {60, 2970, 2820, 375});
+    addSongButton_ = button(this, QStringLiteral("cmdYeniSarki"), QStringLiteral("Yeni Şarkı Ekle"),
+                            {60, 3420, 2820, 375});
     QLabel* note = label(this, item("Label1", 10),
                          QStringLiteral("NOT: Şarkılar rastgele seçilip çalınmaktadır."),
                          {60, 3900, 4320, 480});
     note->setWordWrap(true);
-    connect(cmdMusicNow_, &QPushButton::clicked, this,
-            [this] { context_.playback.RandomPlayMusic(); });
-    connect(cmdYeniSarki_, &QPushButton::clicked, this, [this] {
+    connect(playNowButton_, &QPushButton::clicked, this,
+            [this] { context_.playback.startRandomSong(); });
+    connect(addSongButton_, &QPushButton::clicked, this, [this] {
         if (context_.showAddFileDialog)
             context_.showAddFileDialog(QStringLiteral("Müzik"));
     });
 
-    for (QCheckBox* box : chkTenefus_)
+    for (QCheckBox* box : breakBoxes_)
         switched_.push_back(box);
     switched_.insert(switched_.end(), {ses, percent, weekday, weekend, morning, afternoon,
-                                       cmdMusicNow_, cmdYeniSarki_, note, volume});
+                                       playNowButton_, addSongButton_, note, volume});
 }
 
 void MuzikPage::refresh() {
     const StoredValues& v = context_.values;
     if (v.Aktif == 0) {
-        chkMuzikAktif_->setChecked(false);
-        chkMuzikAktif_Click();
+        musicSwitch_->setChecked(false);
+        musicSwitchToggled();
     }
     whileFilling(context_.filling,
                  [&] { context_.volumeBoxes.box(3)->setText(QString::number(v.Sesx[3])); });
     for (int b = 0; b < 24; ++b)
-        whileFilling(context_.filling, [&] { chkTenefus_[b]->setChecked(v.MusicT[b] != 0); });
+        whileFilling(context_.filling, [&] { breakBoxes_[b]->setChecked(v.MusicT[b] != 0); });
 }
 
-void MuzikPage::chkMuzikAktif_Click() {
-    const bool on = chkMuzikAktif_->isChecked();
+void MuzikPage::musicSwitchToggled() {
+    const bool on = musicSwitch_->isChecked();
     context_.values.Aktif = on ? 1 : 0;
     context_.store.save(settings::aktif(), QString::number(context_.values.Aktif));
     for (QWidget* control : switched_)
         control->setEnabled(on);
 }
 
-void MuzikPage::chkTenefus_Click(int b) {
+void MuzikPage::breakToggled(int b) {
     if (context_.filling)
         return;
-    context_.values.MusicT[b] = chkTenefus_[b]->isChecked() ? 1 : 0;
+    context_.values.MusicT[b] = breakBoxes_[b]->isChecked() ? 1 : 0;
     context_.store.save(settings::musicT(b), QString::number(context_.values.MusicT[b]));
 }

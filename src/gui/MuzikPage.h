@@ -17,23 +17,23 @@ class MuzikPage : public QWidget {
 public:
     MuzikPage(const PageContext& context, QWidget* parent);
 
-    QCheckBox* chkMuzikAktif() const { return chkMuzikAktif_; }
-    QCheckBox* chkTenefus(int b) const { return chkTenefus_.at(b); }
-    QPushButton* cmdMusicNow() const { return cmdMusicNow_; }
-    QPushButton* cmdYeniSarki() const { return cmdYeniSarki_; }
+    QCheckBox* musicSwitch() const { return musicSwitch_; }
+    QCheckBox* breakBox(int b) const { return breakBoxes_.at(b); }
+    QPushButton* playNowButton() const { return playNowButton_; }
+    QPushButton* addSongButton() const { return addSongButton_; }
 
     void refresh();
     // Runs also while filling: the refresh calls it to show the off state.
-    void chkMuzikAktif_Click();
+    void musicSwitchToggled();
 
 private:
-    void chkTenefus_Click(int b);
+    void breakToggled(int b);
 
     PageContext context_;
-    QCheckBox* chkMuzikAktif_ = nullptr;
-    std::array<QCheckBox*, 24> chkTenefus_{};
-    QPushButton* cmdMusicNow_ = nullptr;
-    QPushButton* cmdYeniSarki_ = nullptr;
+    QCheckBox* musicSwitch_ = nullptr;
+    std::array<QCheckBox*, 24> breakBoxes_{};
+    QPushButton* playNowButton_ = nullptr;
+    QPushButton* addSongButton_ = nullptr;
     // Enabled and disabled with the switch, in this order.
     std::vector<QWidget*> switched_;
 };

@@ -20,7 +20,7 @@ struct PageContext {
     const QString& appPath;
     // Shows the add-file dialog in mode "Melodiler" or "Müzik" and waits for it.
     std::function<void(const QString& mode)> showAddFileDialog;
-    // Refreshes the page now selected (tabMain_Click).
+    // Refreshes the page now selected (refreshCurrentPage).
     std::function<void()> refreshPage;
 };
 

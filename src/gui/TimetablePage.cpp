@@ -51,7 +51,8 @@ TimetablePage::TimetablePage(int table, const PageContext& context, QWidget* par
         box->setGeometry(toPixels(this, r));
         box->setAccessibleName(spokenName(first + i));
         box->setText(timetable::defaultCellText(first + i));
-        connect(box, &QLineEdit::textChanged, this, [this, index = first + i] { t_Change(index); });
+        connect(box, &QLineEdit::textChanged, this,
+                [this, index = first + i] { cellChanged(index); });
         connect(box, &TimeCell::advance, this, [this](int index) { focusCell(index + 1); });
         cells_[i] = box;
     }
@@ -96,7 +97,7 @@ void TimetablePage::refresh() {
         whileFilling(context_.filling, [&] { box->setText(context_.values.timex[box->index()]); });
 }
 
-void TimetablePage::t_Change(int index) {
+void TimetablePage::cellChanged(int index) {
     if (context_.filling)
         return;
     const QString value = conversion::fitFixed(cell(index)->text(), 5);

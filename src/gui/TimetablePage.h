@@ -22,7 +22,7 @@ signals:
     void timesChanged();
 
 private:
-    void t_Change(int index);
+    void cellChanged(int index);
     void focusCell(int index);
 
     int table_;

@@ -22,7 +22,7 @@ void VolumeBoxes::attach(int index, QLineEdit* box) {
     box->setMaxLength(3);
     box->setText(settings::sesx(index).defaultValue);
     box->installEventFilter(this);
-    connect(box, &QLineEdit::textChanged, this, [this, index] { txtSes_Change(index); });
+    connect(box, &QLineEdit::textChanged, this, [this, index] { boxChanged(index); });
 }
 
 // What a screen reader says for box `index` (Sesx order), which has no caption of its own.
@@ -81,14 +81,14 @@ bool VolumeBoxes::eventFilter(QObject* watched, QEvent* event) {
         QTimer::singleShot(0, boxes_[index], [box = boxes_[index]] { box->selectAll(); });
         return false;
     case QEvent::FocusOut:
-        txtSes_LostFocus(index);
+        boxLeft(index);
         return false;
     default:
         return false;
     }
 }
 
-void VolumeBoxes::txtSes_Change(int index) {
+void VolumeBoxes::boxChanged(int index) {
     if (filling_)
         return;
     const QString text = boxes_[index]->text();
@@ -97,10 +97,10 @@ void VolumeBoxes::txtSes_Change(int index) {
     if (const auto value = conversion::toInt16(text))
         values_.Sesx[index] = *value;
     store_.save(settings::sesx(index), QString::number(values_.Sesx[index]));
-    playback_.MPSetVolume(values_.Sesx[index]);
+    playback_.setVolume(values_.Sesx[index]);
 }
 
-void VolumeBoxes::txtSes_LostFocus(int index) {
+void VolumeBoxes::boxLeft(int index) {
     QLineEdit* box = boxes_[index];
     const QString corrected = correctedOnLeave(box->text());
     if (corrected != box->text())

@@ -34,8 +34,8 @@ protected:
 
 private:
     int indexOf(QObject* box) const;
-    void txtSes_Change(int index);
-    void txtSes_LostFocus(int index);
+    void boxChanged(int index);
+    void boxLeft(int index);
 
     StoredValues& values_;
     SettingsStore& store_;

@@ -30,8 +30,8 @@ QString announcementFor(const StoredValues& values, int kind) {
 void ring(Playback& playback, const StoredValues& values, const QString& appPath, int kind,
           const QString& melody, const QString& info, bool noAnnouncement) {
     const QString next = noAnnouncement ? QString() : announcementFor(values, kind);
-    playback.MPPlay(appPath + Playback::kMelodiler + melody, next, values.Sesx.at(7 + kind), info,
-                    false);
+    playback.play(appPath + Playback::kMelodiler + melody, next, values.Sesx.at(7 + kind), info,
+                  false);
 }
 
 } // namespace bells
@@ -47,8 +47,8 @@ QString infoText(int row) {
 
 void play(Playback& playback, const StoredValues& values, const QString& appPath, int row) {
     const QString next = row == 1 ? Playback::kMarslar + QStringLiteral("0.mp3") : QString();
-    playback.MPPlay(appPath + Playback::kMarslar + QString::number(row) + QStringLiteral(".mp3"),
-                    next, values.Sesx.at(row), infoText(row), false);
+    playback.play(appPath + Playback::kMarslar + QString::number(row) + QStringLiteral(".mp3"),
+                  next, values.Sesx.at(row), infoText(row), false);
 }
 
 QString delayTagFor(const QString& item) {

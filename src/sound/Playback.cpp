@@ -16,7 +16,7 @@
 Playback::Playback(Player& player, MasterLevel& master, StoredValues& values, const Clock& clock,
                    QObject* parent)
     : QObject(parent), player_(player), master_(master), values_(values), clock_(clock) {
-    connect(&player_, &Player::finished, this, &Playback::MP_EndOfStream);
+    connect(&player_, &Player::finished, this, &Playback::streamEnded);
 }
 
 std::optional<int> Playback::volumeIndexForQueued(const QString& relativePath) {
@@ -63,14 +63,14 @@ void Playback::followOutput(bool soundStarting) {
         master_.apply(values_.MasterVolume);
 }
 
-void Playback::MPPlay(const QString& filename, const QString& nextSong, double vol,
-                      const QString& info, bool music) {
+void Playback::play(const QString& filename, const QString& nextSong, double vol,
+                    const QString& info, bool music) {
     followOutput(true);
     if (outputs_)
         player_.setOutput(outputs_->inUse());
     master_.apply(values_.MasterVolume);
     musicOn_ = music;
-    MPSetVolume(vol);
+    setVolume(vol);
     nextSong_ = nextSong;
     playingSong_ = false;
     if (!music)
@@ -82,15 +82,15 @@ void Playback::MPPlay(const QString& filename, const QString& nextSong, double v
     player_.open(filename);
     setInfo(info);
     setStopEnabled(true);
-    emit trayAni(true);
+    emit playingChanged(true);
 }
 
-void Playback::MPSetVolume(double vol) {
+void Playback::setVolume(double vol) {
     if (const auto level = playerLevelFor(vol))
         player_.setVolume(*level);
 }
 
-void Playback::MP_EndOfStream(bool ok) {
+void Playback::streamEnded(bool ok) {
     if (!ok && player_.outputFailed())
         eventlog::warning(QStringLiteral("Çalınamadı (ses çıkışı açılamadı): %1").arg(current_));
     else if (!ok)
@@ -106,7 +106,7 @@ void Playback::MP_EndOfStream(bool ok) {
         const auto index = volumeIndexForQueued(next);
         // An unknown queued path keeps the player's level as it is.
         const double vol = index ? values_.Sesx[*index] : -1.0;
-        MPPlay(appPath_ + next, QString(), vol, info_, musicOn_);
+        play(appPath_ + next, QString(), vol, info_, musicOn_);
         return;
     }
     if (!musicOn_ || songFailures_ >= kMaxSongFailures) {
@@ -118,7 +118,7 @@ void Playback::MP_EndOfStream(bool ok) {
         goIdle();
 }
 
-bool Playback::RandomPlayMusic() {
+bool Playback::startRandomSong() {
     songFailures_ = 0;
     return playRandomSong();
 }
@@ -134,8 +134,8 @@ bool Playback::playRandomSong() {
         return false;
     const int pick = std::min(pickIndex(count, r), count);
     const QString name = songs.at(pick - 1);
-    MPPlay(appPath_ + kMuzik + name, QString(), values_.Sesx[3], QStringLiteral("Müzik: ") + name,
-           true);
+    play(appPath_ + kMuzik + name, QString(), values_.Sesx[3], QStringLiteral("Müzik: ") + name,
+         true);
     playingSong_ = true;
     songStarted_ = clock_.now();
     return true;
@@ -150,7 +150,7 @@ void Playback::prepare(const QString& filename, double vol) {
     player_.prepare(filename, playerLevelFor(vol).value_or(player_.volume()));
 }
 
-void Playback::cmdDurdur_Click() {
+void Playback::stop() {
     if (playing())
         eventlog::info(QStringLiteral("Durduruldu: %1").arg(info_));
     nextSong_.clear();
@@ -160,7 +160,7 @@ void Playback::cmdDurdur_Click() {
     setInfo(QString());
     setStopEnabled(false);
     master_.mute();
-    emit trayAni(false);
+    emit playingChanged(false);
 }
 
 void Playback::goIdle() {
@@ -171,7 +171,7 @@ void Playback::goIdle() {
     setInfo(QString());
     setStopEnabled(false);
     master_.mute();
-    emit trayAni(false);
+    emit playingChanged(false);
 }
 
 void Playback::setInfo(const QString& info) {

@@ -12,7 +12,7 @@ class OutputChoice;
 class Player;
 struct StoredValues;
 
-// Every sound starts through MPPlay, and the latest start always wins: a new
+// Every sound starts through Playback::play(), and the latest start always wins: a new
 // sound replaces whatever plays and drops its queued follow-up. One file can
 // be queued behind the current one; while break music is on, each song's end
 // starts another. Between sounds the computer is muted.
@@ -41,17 +41,17 @@ public:
     // The user chose an output ("" for the default); the next sound goes there.
     void chooseOutput(const QString& name);
 
-    void MPPlay(const QString& filename, const QString& nextSong, double vol, const QString& info,
-                bool music);
-    void MPSetVolume(double vol);
-    void cmdDurdur_Click();
-    // `filename` is due in the coming minute at `vol`, as MPPlay will be
-    // called: the player makes it ready. Kept for that MPPlay until a
+    void play(const QString& filename, const QString& nextSong, double vol, const QString& info,
+              bool music);
+    void setVolume(double vol);
+    void stop();
+    // `filename` is due in the coming minute at `vol`, as Playback::play() will be
+    // called: the player makes it ready. Kept for that Playback::play() until a
     // stop, also across the idle spell after another sound.
     void prepare(const QString& filename, double vol);
     // Picks a random song of the music folder and plays it, starting the
     // count of failed songs afresh; false when the folder holds none.
-    bool RandomPlayMusic();
+    bool startRandomSong();
 
     // The volume index a queued file plays at.
     static std::optional<int> volumeIndexForQueued(const QString& relativePath);
@@ -59,7 +59,7 @@ public:
     const QString& info() const { return info_; }
     bool playing() const { return !info_.isEmpty(); }
     bool stopEnabled() const { return stopEnabled_; }
-    bool MusicOn() const { return musicOn_; }
+    bool musicOn() const { return musicOn_; }
     // The scheduler marks an exit bell for break music right after starting it.
     void setMusicOn(bool on) { musicOn_ = on; }
     const QString& queued() const { return nextSong_; }
@@ -67,11 +67,11 @@ public:
 signals:
     void infoChanged(const QString& info);
     void stopEnabledChanged(bool enabled);
-    // TrayAni: true for "play", false for "stop".
-    void trayAni(bool playing);
+    // showPlayingInTray: true for "play", false for "stop".
+    void playingChanged(bool playing);
 
 private:
-    void MP_EndOfStream(bool ok);
+    void streamEnded(bool ok);
     void followOutput(bool soundStarting);
     bool playRandomSong();
     void goIdle();

@@ -67,7 +67,7 @@ void importOver(const QByteArray& backupBytes, const QByteArray* settingsBytes) 
 
     // The window takes in the new settings.
     StoredValues values;
-    GetRegistry(after, values);
+    loadStoredValues(after, values);
     Holidays holidays(after);
     DayPlan plan(after, holidays);
 

@@ -32,7 +32,7 @@ std::vector<QString> everyValue(const SettingsStore& store) {
 // What the program made of the file: loaded values and the day it would ring.
 QString loaded(SettingsStore& store) {
     StoredValues values;
-    GetRegistry(store, values);
+    loadStoredValues(store, values);
     Holidays holidays(store);
     DayPlan plan(store, holidays);
     QString summary;

@@ -45,7 +45,7 @@ struct DayRig : PlaybackRig {
     std::unique_ptr<SchoolDay> day;
 
     explicit DayRig(const QDateTime& start, bool withWakeAlarm = false) {
-        GetRegistry(*store, values);
+        loadStoredValues(*store, values);
         clock.set(start);
         day = std::make_unique<SchoolDay>(values, playback, clock, plan);
         day->setAppPath(folders.app());

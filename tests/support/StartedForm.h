@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/Form1.h"
-#include "gui/Form3.h"
+#include "gui/MainWindow.h"
+#include "gui/NoticeDialog.h"
 #include "platform/SettingsStore.h"
 #include "support/RecordingPlatform.h"
 #include "support/TestFolders.h"
@@ -30,18 +30,18 @@ struct Started {
     TestFolders folders;
     RecordingPlatform fakes;
     std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     bool running = false;
 
     explicit Started(const QString& arguments = {}, const QDateTime& now = kMonday,
                      qint64 number = 1000) {
         fakes.clock.set(now);
         store = std::make_unique<SettingsStore>();
-        form = std::make_unique<Form1>(fakes.platform(), *store);
-        running = form->Form_Load(context(arguments, number));
+        form = std::make_unique<MainWindow>(fakes.platform(), *store);
+        running = form->startUp(context(arguments, number));
     }
     StartupContext context(const QString& arguments, qint64 number) const {
         return contextFor(folders, number, arguments);
     }
-    Form3* modelessNotice() const { return form->findChild<Form3*>(); }
+    NoticeDialog* modelessNotice() const { return form->findChild<NoticeDialog*>(); }
 };

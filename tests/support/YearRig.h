@@ -35,7 +35,7 @@ public:
     RecordingPlatform fakes;
     FakeWakeAlarm wake;
     std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     QRandomGenerator random{20260914};
 
     std::map<Event, int> predicted, observed;
@@ -47,8 +47,8 @@ public:
     void start() {
         Platform platform = fakes.platform();
         platform.wakeAlarm = &wake;
-        form = std::make_unique<Form1>(platform, *store);
-        QVERIFY(form->Form_Load(contextFor(folders, 99, QStringLiteral("-systray"))));
+        form = std::make_unique<MainWindow>(platform, *store);
+        QVERIFY(form->startUp(contextFor(folders, 99, QStringLiteral("-systray"))));
         running_ = true;
         fresh_ = true;
         pass(); // the first pass right after start-up

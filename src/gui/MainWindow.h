@@ -18,9 +18,9 @@
 #include <array>
 
 class BackupMenu;
-class Form3;
+class NoticeDialog;
 class HolidaysDialog;
-class frmHakkinda;
+class AboutDialog;
 class HemenCalPage;
 class MelodilerPage;
 class MuzikPage;
@@ -38,16 +38,16 @@ class SettingsStore;
 // afterwards it lives visible or hidden in the tray until it is told to end.
 // The day itself (timetable in force, passes, staying awake, wake-up) is the
 // SchoolDay's; the window shows it.
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     static inline const QString kSystrayArgument = QStringLiteral("-systray");
 
-    Form1(const Platform& platform, SettingsStore& store, QWidget* parent = nullptr);
-    ~Form1() override;
+    MainWindow(const Platform& platform, SettingsStore& store, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // False when this process is a second instance and must end now.
-    bool Form_Load(const StartupContext& context);
+    bool startUp(const StartupContext& context);
 
     // Ends the program: restores the master level, closes the windows.
     void quitProgram();
@@ -56,21 +56,21 @@ public:
 
     const StoredValues& values() const { return values_; }
     StoredValues& values() { return values_; }
-    const QString& DayName() const { return schoolDay_.day().dayName; }
+    const QString& dayName() const { return schoolDay_.day().dayName; }
     bool weekendTable() const { return schoolDay_.day().weekend; }
-    bool Quitting() const { return quitting_; }
+    bool quitting() const { return quitting_; }
     // Told to end already, possibly while a start-up box was still open.
     bool hasEnded() const { return ended_; }
     SchoolDay& schoolDay() { return schoolDay_; }
-    MinuteTimer& tmrMain() { return schoolDay_.tmrMain(); }
-    MinuteTimer& tmrHaftaSonu() { return schoolDay_.tmrHaftaSonu(); }
+    MinuteTimer& weekdayTimer() { return schoolDay_.weekdayTimer(); }
+    MinuteTimer& weekendTimer() { return schoolDay_.weekendTimer(); }
     MinuteTimer& activeSchedulerTimer() { return schoolDay_.activeTimer(); }
-    QTimer& tmrTime() { return tmrTime_; }
+    QTimer& clockTimer() { return clockTimer_; }
     Playback& playback() { return playback_; }
     // A page's boxes are there once the page is built.
     VolumeBoxes& volumeBoxes() { return volumeBoxes_; }
-    QSlider* sldVol() const { return sldVol_; }
-    QTabWidget* tabMain() const { return tabMain_; }
+    QSlider* masterSlider() const { return masterSlider_; }
+    QTabWidget* tabs() const { return tabs_; }
     HemenCalPage* hemenCalPage() const { return hemenCal_; }
     // The other pages are built when first shown or asked for: a start hidden
     // in the tray, the usual one, never builds them.
@@ -80,9 +80,9 @@ public:
     TimetablePage* haftaSonuPage();
 
     // Refreshes the selected page from the values in memory.
-    void tabMain_Click();
+    void refreshCurrentPage();
 
-    frmHakkinda* aboutWindow() const;
+    AboutDialog* aboutWindow() const;
     HolidaysDialog* holidaysWindow() const;
     Holidays& holidays() { return holidays_; }
     DayPlan& dayPlan() { return plan_; }
@@ -101,7 +101,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // Form1Layout.cpp: the controls, the pages and where the window stands.
+    // MainWindowLayout.cpp: the controls, the pages and where the window stands.
     void buildControls();
     void buildToolbar();
     void buildPages();
@@ -114,20 +114,20 @@ private:
     void endAsSecondInstance(const StartupContext& context);
     void showNotice(const QString& mode, bool modal);
     void showAddFileDialog(const QString& mode);
-    void txtPrevInstance_Change();
-    void Text1_Change();
-    void Label5_Click();
+    void takeSignalWord();
+    void keepContactAddress();
+    void openUpdatePage();
     void showOnFirstTab();
-    void sldVol_Scroll();
+    void masterSliderMoved();
     void showStoredMasterLevel();
     void showAbout();
     void showHolidays();
     void trayAvailabilityChanged(bool available);
     bool trayShown() const;
 
-    // Form1Status.cpp: the clock, the notes under it and the tray tip.
-    void tmrTime_Timer();
-    void TrayAni(bool playing);
+    // MainWindowStatus.cpp: the clock, the notes under it and the tray tip.
+    void showTime();
+    void showPlayingInTray(bool playing);
     void statusChanged();
 
     Platform platform_;
@@ -147,12 +147,12 @@ private:
 
     std::unique_ptr<InstanceLock> lock_;
     SignalServer signals_;
-    QPointer<Form3> notice_;
-    QPointer<frmHakkinda> about_;
+    QPointer<NoticeDialog> notice_;
+    QPointer<AboutDialog> about_;
     QPointer<HolidaysDialog> holidaysDialog_;
     BackupMenu* backup_ = nullptr;
 
-    QTabWidget* tabMain_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
     HemenCalPage* hemenCal_ = nullptr;
     // Where the pages built later go, one per tab.
     std::array<QWidget*, 5> pageHolders_{};
@@ -160,14 +160,14 @@ private:
     MelodilerPage* melodiler_ = nullptr;
     MuzikPage* muzik_ = nullptr;
     TimetablePage* haftaSonu_ = nullptr;
-    QToolBar* Toolbar1_ = nullptr;
-    QAction* Toolbar1_cikis_ = nullptr; // "Çıkış", only while there is no tray
-    QLineEdit* txtPrevInstance_ = nullptr;
-    QLabel* lblTime_ = nullptr;
-    QLabel* lblSonraki_ = nullptr;
-    QLabel* lblUyanma_ = nullptr;
-    QLabel* lblInfo_ = nullptr;
-    QSlider* sldVol_ = nullptr;
-    QPushButton* cmdDurdur_ = nullptr;
-    QTimer tmrTime_;
+    QToolBar* toolbar_ = nullptr;
+    QAction* exitAction_ = nullptr; // "Çıkış", only while there is no tray
+    QLineEdit* signalField_ = nullptr;
+    QLabel* clockLabel_ = nullptr;
+    QLabel* nextBellLabel_ = nullptr;
+    QLabel* wakeLabel_ = nullptr;
+    QLabel* infoLabel_ = nullptr;
+    QSlider* masterSlider_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QTimer clockTimer_;
 };

@@ -1,4 +1,4 @@
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 
 #include "core/TrayTips.h"
 #include "gui/TrayIcon.h"
@@ -9,7 +9,7 @@
 // What the window and the tray tip tell about the day: the clock with the
 // day's notes, the next bell, and whether the PC wakes or stays awake.
 
-void Form1::TrayAni(bool playing) {
+void MainWindow::showPlayingInTray(bool playing) {
     if (!platform_.tray)
         return;
     platform_.tray->setAnimating(playing);
@@ -26,25 +26,25 @@ void Form1::TrayAni(bool playing) {
     platform_.tray->setTip(lines.join(QLatin1Char('\n')));
 }
 
-void Form1::statusChanged() {
+void MainWindow::statusChanged() {
     if (ended_ || !levelsSetUp_)
         return;
-    TrayAni(playback_.playing());
+    showPlayingInTray(playback_.playing());
     if (isVisible())
-        tmrTime_Timer();
+        showTime();
 }
 
-void Form1::tmrTime_Timer() {
+void MainWindow::showTime() {
     const QDateTime now = platform_.clock->now();
-    QString text = now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + DayName();
+    QString text = now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + dayName();
     if (const QString notes = schoolDay_.dayNotes(); !notes.isEmpty())
         text += QStringLiteral("  ") + notes;
-    if (lblTime_->text() != text)
-        lblTime_->setText(text);
-    if (const QString next = schoolDay_.nextBellText(); lblSonraki_->text() != next)
-        lblSonraki_->setText(next);
-    if (const QString wake = schoolDay_.wakeText(); lblUyanma_->text() != wake)
-        lblUyanma_->setText(wake);
+    if (clockLabel_->text() != text)
+        clockLabel_->setText(text);
+    if (const QString next = schoolDay_.nextBellText(); nextBellLabel_->text() != next)
+        nextBellLabel_->setText(next);
+    if (const QString wake = schoolDay_.wakeText(); wakeLabel_->text() != wake)
+        wakeLabel_->setText(wake);
     // Re-armed just past the next second boundary instead of polling.
-    tmrTime_.start(1000 - now.time().msec() + 1);
+    clockTimer_.start(1000 - now.time().msec() + 1);
 }

@@ -1,11 +1,11 @@
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 
+#include "gui/AboutDialog.h"
 #include "gui/AboutInfo.h"
 #include "gui/DialogRunner.h"
-#include "gui/Form3.h"
 #include "gui/HemenCalPage.h"
 #include "gui/HolidaysDialog.h"
-#include "gui/frmHakkinda.h"
+#include "gui/NoticeDialog.h"
 #include "platform/SystemIntegration.h"
 
 #include <QLineEdit>
@@ -13,24 +13,24 @@
 // The main window's other windows: notices, the About window, the holidays
 // and day plan, the add-file box, and the update link.
 
-void Form1::showNotice(const QString& mode, bool modal) {
+void MainWindow::showNotice(const QString& mode, bool modal) {
     if (notice_)
         notice_->close();
     if (modal) {
-        Form3 dialog(mode, appPath_, this, platform_.shell);
+        NoticeDialog dialog(mode, appPath_, this, platform_.shell);
         dialog.setModal(true);
         platform_.dialogs->runModal(dialog);
         return;
     }
-    auto* dialog = new Form3(mode, appPath_, this, platform_.shell);
+    auto* dialog = new NoticeDialog(mode, appPath_, this, platform_.shell);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     notice_ = dialog;
     dialog->show();
 }
 
-void Form1::showAbout() {
+void MainWindow::showAbout() {
     if (!about_) {
-        about_ = new frmHakkinda(this, platform_.shell);
+        about_ = new AboutDialog(this, platform_.shell);
         about_->setAttribute(Qt::WA_DeleteOnClose);
     }
     about_->show();
@@ -38,7 +38,7 @@ void Form1::showAbout() {
     about_->activateWindow();
 }
 
-void Form1::showHolidays() {
+void MainWindow::showHolidays() {
     if (!holidaysDialog_) {
         holidaysDialog_ = new HolidaysDialog(plan_, holidays_, *platform_.clock, this);
         holidaysDialog_->setAttribute(Qt::WA_DeleteOnClose);
@@ -48,28 +48,28 @@ void Form1::showHolidays() {
     holidaysDialog_->activateWindow();
 }
 
-void Form1::showAddFileDialog(const QString& mode) {
-    Form3 dialog(mode, appPath_, this, platform_.shell);
+void MainWindow::showAddFileDialog(const QString& mode) {
+    NoticeDialog dialog(mode, appPath_, this, platform_.shell);
     dialog.setModal(true);
     platform_.dialogs->runModal(dialog);
     update();
 }
 
-void Form1::Text1_Change() {
-    QLineEdit* text1 = hemenCal_->Text1();
-    if (text1->text() != aboutinfo::kContactAddress)
-        text1->setText(aboutinfo::kContactAddress);
+void MainWindow::keepContactAddress() {
+    QLineEdit* contactField = hemenCal_->contactField();
+    if (contactField->text() != aboutinfo::kContactAddress)
+        contactField->setText(aboutinfo::kContactAddress);
 }
 
-void Form1::Label5_Click() {
+void MainWindow::openUpdatePage() {
     if (platform_.shell)
         platform_.shell->open(aboutinfo::kUpdateAddress);
 }
 
-frmHakkinda* Form1::aboutWindow() const {
+AboutDialog* MainWindow::aboutWindow() const {
     return about_;
 }
 
-HolidaysDialog* Form1::holidaysWindow() const {
+HolidaysDialog* MainWindow::holidaysWindow() const {
     return holidaysDialog_;
 }

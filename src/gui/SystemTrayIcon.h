@@ -15,13 +15,13 @@ class QMenu;
 // clicks and the middle button do nothing, except on a StatusNotifierItem
 // tray, which reports every click as a single one. While a sound plays the icon
 // blinks between two frames every 300 ms.
-class frmSysTray final : public QObject, public TrayIcon {
+class SystemTrayIcon final : public QObject, public TrayIcon {
     Q_OBJECT
 public:
     static constexpr int kFrameIntervalMs = 300;
 
-    explicit frmSysTray(QObject* parent = nullptr);
-    ~frmSysTray() override;
+    explicit SystemTrayIcon(QObject* parent = nullptr);
+    ~SystemTrayIcon() override;
 
     void setCommands(TrayCommands commands) override { commands_ = std::move(commands); }
     void addIcon() override;
@@ -36,19 +36,19 @@ public:
     // The frame counter's next value: 0, 1, 0, 1, ...
     static int nextFrame(int frame) { return frame + 1 >= 2 ? 0 : frame + 1; }
     int frame() const { return frame_; }
-    bool animating() const { return tmrAni_.isActive(); }
+    bool animating() const { return blinkTimer_.isActive(); }
     QSystemTrayIcon& icon() { return icon_; }
     QMenu* menu() const { return menu_; }
 
 private:
-    void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
-    void tmrAni_Timer();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void showNextFrame();
     void checkTray();
     static bool statusNotifierTray();
 
     QSystemTrayIcon icon_;
     QMenu* menu_;
-    QTimer tmrAni_;
+    QTimer blinkTimer_;
     TrayWatch trayWatch_;
     QTimer trayCheck_;
     bool available_ = false;

@@ -1,20 +1,20 @@
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 
 #include "core/SettingsTable.h"
 #include "core/TrayTips.h"
 #include "core/ValueConversion.h"
+#include "gui/AboutDialog.h"
 #include "gui/AboutInfo.h"
 #include "gui/BackupMenu.h"
 #include "gui/DialogRunner.h"
-#include "gui/Form3.h"
 #include "gui/HemenCalPage.h"
 #include "gui/HolidaysDialog.h"
 #include "gui/MelodilerPage.h"
 #include "gui/MuzikPage.h"
+#include "gui/NoticeDialog.h"
 #include "gui/ProgramIcon.h"
 #include "gui/TimetablePage.h"
 #include "gui/TrayIcon.h"
-#include "gui/frmHakkinda.h"
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
 #include "platform/SettingsStore.h"
@@ -29,7 +29,7 @@
 #include <QSlider>
 #include <QTabWidget>
 
-Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
+MainWindow::MainWindow(const Platform& platform, SettingsStore& store, QWidget* parent)
     : QWidget(parent), platform_(platform), store_(store), masterLevel_(platform.mixer),
       playback_(*platform.player, masterLevel_, values_, *platform.clock),
       volumeBoxes_(values_, store_, playback_, filling_), holidays_(store_),
@@ -45,15 +45,15 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     setFont(small);
     buildControls();
 
-    tmrTime_.setObjectName(QStringLiteral("tmrTime"));
-    tmrTime_.setSingleShot(true);
-    connect(&tmrTime_, &QTimer::timeout, this, &Form1::tmrTime_Timer);
+    clockTimer_.setObjectName(QStringLiteral("tmrTime"));
+    clockTimer_.setSingleShot(true);
+    connect(&clockTimer_, &QTimer::timeout, this, &MainWindow::showTime);
 
-    connect(&signals_, &SignalServer::wordReceived, txtPrevInstance_, &QLineEdit::setText);
-    connect(&playback_, &Playback::infoChanged, lblInfo_, &QLabel::setText);
-    connect(&playback_, &Playback::stopEnabledChanged, cmdDurdur_, &QWidget::setEnabled);
-    connect(&playback_, &Playback::trayAni, this, &Form1::TrayAni);
-    connect(&schoolDay_, &SchoolDay::statusChanged, this, &Form1::statusChanged);
+    connect(&signals_, &SignalServer::wordReceived, signalField_, &QLineEdit::setText);
+    connect(&playback_, &Playback::infoChanged, infoLabel_, &QLabel::setText);
+    connect(&playback_, &Playback::stopEnabledChanged, stopButton_, &QWidget::setEnabled);
+    connect(&playback_, &Playback::playingChanged, this, &MainWindow::showPlayingInTray);
+    connect(&schoolDay_, &SchoolDay::statusChanged, this, &MainWindow::statusChanged);
     connect(&schoolDay_, &SchoolDay::newDay, this, [this] {
         if (schoolDay_.day().weekend)
             showNotice(schoolDay_.day().noticeMode, false);
@@ -61,13 +61,13 @@ Form1::Form1(const Platform& platform, SettingsStore& store, QWidget* parent)
     });
     connect(hemenCal_, &HemenCalPage::countdownChanged, this,
             [this] { schoolDay_.setCountingDown(hemenCal_->countingDown()); });
-    connect(cmdDurdur_, &QPushButton::clicked, &playback_, &Playback::cmdDurdur_Click);
-    connect(sldVol_, &QSlider::valueChanged, this, &Form1::sldVol_Scroll);
+    connect(stopButton_, &QPushButton::clicked, &playback_, &Playback::stop);
+    connect(masterSlider_, &QSlider::valueChanged, this, &MainWindow::masterSliderMoved);
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-bool Form1::Form_Load(const StartupContext& context) {
+bool MainWindow::startUp(const StartupContext& context) {
     appPath_ = context.appPath;
     playback_.setAppPath(appPath_);
     schoolDay_.setAppPath(appPath_);
@@ -115,8 +115,8 @@ bool Form1::Form_Load(const StartupContext& context) {
         }
     }
 
-    GetRegistry(store_, values_);
-    tabMain_Click();
+    loadStoredValues(store_, values_);
+    refreshCurrentPage();
 
     if (systray) {
         // Without a tray a hidden window could be neither reached nor ended.
@@ -150,8 +150,8 @@ bool Form1::Form_Load(const StartupContext& context) {
     return true;
 }
 
-void Form1::reloadSettings() {
-    GetRegistry(store_, values_);
+void MainWindow::reloadSettings() {
+    loadStoredValues(store_, values_);
     holidays_.load();
     plan_.load();
     showStoredMasterLevel();
@@ -170,7 +170,7 @@ void Form1::reloadSettings() {
     schoolDay_.settingsChanged();
 }
 
-void Form1::quitProgram() {
+void MainWindow::quitProgram() {
     if (ended_)
         return;
     restoreMasterLevel();
@@ -190,7 +190,7 @@ void Form1::quitProgram() {
     emit ended();
 }
 
-void Form1::endAsSecondInstance(const StartupContext& context) {
+void MainWindow::endAsSecondInstance(const StartupContext& context) {
     const qint64 handle = signalling::parseHandle(store_.get(settings::hwnd()));
     if (signalling::sendWord(context.runtimeFolder, handle, signalling::kPrevInstance) == 0)
         showNotice(QStringLiteral("Previnstance"), true);
@@ -198,13 +198,13 @@ void Form1::endAsSecondInstance(const StartupContext& context) {
     ended_ = true;
 }
 
-void Form1::txtPrevInstance_Change() {
+void MainWindow::takeSignalWord() {
     if (filling_)
         return;
-    const QString word = txtPrevInstance_->text();
+    const QString word = signalField_->text();
     if (word == signalling::kPrevInstance) {
         filling_ = true;
-        txtPrevInstance_->setText(signalling::kIdle);
+        signalField_->setText(signalling::kIdle);
         filling_ = false;
         showOnFirstTab();
         if (platform_.tray) {
@@ -215,48 +215,48 @@ void Form1::txtPrevInstance_Change() {
         }
     } else if (word == signalling::kUninstall) {
         filling_ = true;
-        txtPrevInstance_->setText(signalling::kIdle);
+        signalField_->setText(signalling::kIdle);
         filling_ = false;
         quitProgram();
     } else if (word == signalling::kReload) { // a backup taken in by "velmar-dorl --import"
-        txtPrevInstance_->setText(signalling::kIdle);
+        signalField_->setText(signalling::kIdle);
         store_.reread();
         reloadSettings();
     }
 }
 
-void Form1::restoreMasterLevel() {
+void MainWindow::restoreMasterLevel() {
     // Before start-up has set up the levels the computer was never muted,
     // and the stored level is not known yet: the mixer is left as it is.
     if (levelsSetUp_ && !ended_)
         masterLevel_.apply(values_.MasterVolume);
 }
 
-void Form1::showStoredMasterLevel() {
+void MainWindow::showStoredMasterLevel() {
     if (const auto position = conversion::toInt16(values_.MasterVolume)) {
         filling_ = true;
-        sldVol_->setValue(*position);
+        masterSlider_->setValue(*position);
         filling_ = false;
     }
 }
 
-void Form1::sldVol_Scroll() {
+void MainWindow::masterSliderMoved() {
     if (filling_)
         return;
-    values_.MasterVolume = QString::number(sldVol_->value());
+    values_.MasterVolume = QString::number(masterSlider_->value());
     store_.save(settings::masterVolume(), values_.MasterVolume);
     // While idle the computer stays muted; the level comes with the next sound.
     if (playback_.playing())
         masterLevel_.apply(values_.MasterVolume);
 }
 
-void Form1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    tmrTime_Timer();
+    showTime();
 }
 
-void Form1::hideEvent(QHideEvent* event) {
+void MainWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // The clock label stops while the window is hidden.
-    tmrTime_.stop();
+    clockTimer_.stop();
 }

@@ -1,4 +1,4 @@
-#include "gui/frmHakkinda.h"
+#include "gui/AboutDialog.h"
 
 #include "gui/AboutInfo.h"
 #include "gui/ProgramIcon.h"
@@ -20,7 +20,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twip
 }
 } // namespace
 
-QString frmHakkinda::featuresText() {
+QString AboutDialog::featuresText() {
     const QStringList lines{
         QStringLiteral("ÖZELLİKLERİ:"),
         QStringLiteral("1. Sorunsuz çalışma - Kolay kullanım - Otomatik başlama"),
@@ -36,7 +36,7 @@ QString frmHakkinda::featuresText() {
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-frmHakkinda::frmHakkinda(QWidget* mainWindow, DesktopShell* shell)
+AboutDialog::AboutDialog(QWidget* mainWindow, DesktopShell* shell)
     : QDialog(mainWindow), mainWindow_(mainWindow), shell_(shell) {
     setObjectName(QStringLiteral("frmHakkinda"));
     setWindowTitle(kCaption);
@@ -61,29 +61,29 @@ frmHakkinda::frmHakkinda(QWidget* mainWindow, DesktopShell* shell)
     features->setLineWrapMode(QPlainTextEdit::NoWrap);
     features->setGeometry(twips::toPixels(QRect(240, 1260, 6120, 2280), logicalDpiY()));
 
-    Text2_ = new QLineEdit(aboutinfo::kContactAddress, this);
-    Text2_->setObjectName(QStringLiteral("Text2"));
-    Text2_->setReadOnly(true);
-    Text2_->setGeometry(twips::toPixels(QRect(240, 3660, 6120, 315), logicalDpiY()));
+    contactField_ = new QLineEdit(aboutinfo::kContactAddress, this);
+    contactField_->setObjectName(QStringLiteral("Text2"));
+    contactField_->setReadOnly(true);
+    contactField_->setGeometry(twips::toPixels(QRect(240, 3660, 6120, 315), logicalDpiY()));
 
     label(this, "Label2_0", QStringLiteral("Güncelleştirmeler için"), {240, 4080, 2160, 285});
     QLabel* link = label(this, "Label5_1",
                          QStringLiteral("<a href=\"%1\">%1</a>").arg(aboutinfo::kUpdateAddress),
                          {2400, 4080, 4080, 285});
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    connect(link, &QLabel::linkActivated, this, &frmHakkinda::Label5_Click);
+    connect(link, &QLabel::linkActivated, this, &AboutDialog::openUpdatePage);
     label(this, "Label2_1", QStringLiteral("adresini ziyaret ediniz."), {240, 4365, 3000, 285});
     label(this, "Label2_2", aboutinfo::kAuthorLine, {240, 4740, 6120, 285});
     label(this, "Label2_3", aboutinfo::kDateLine, {240, 5025, 6120, 285});
 }
 
-void frmHakkinda::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Form_Load();
+    placeOnScreen();
 }
 
 // Centred over the main window, or on the screen while the program sits in the tray.
-void frmHakkinda::Form_Load() {
+void AboutDialog::placeOnScreen() {
     const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
     const QSize size = frameGeometry().size();
     if (mainWindow_ && mainWindow_->isVisible()) {
@@ -96,11 +96,11 @@ void frmHakkinda::Form_Load() {
              area.top() + (area.height() - size.height()) / 2);
     }
     // No text selected when the window opens.
-    Text2_->setCursorPosition(static_cast<int>(Text2_->text().size()));
-    Text2_->deselect();
+    contactField_->setCursorPosition(static_cast<int>(contactField_->text().size()));
+    contactField_->deselect();
 }
 
-void frmHakkinda::Label5_Click() {
+void AboutDialog::openUpdatePage() {
     if (shell_)
         shell_->open(aboutinfo::kUpdateAddress);
 }

@@ -1,4 +1,4 @@
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 
 #include "gui/TrayIcon.h"
 #include "platform/EventLog.h"
@@ -10,15 +10,15 @@
 // Where the main window lives: hidden in the tray where there is one,
 // minimized otherwise, and shown on its first tab when asked for.
 
-void Form1::showOnFirstTab() {
-    tabMain_->setCurrentIndex(0);
+void MainWindow::showOnFirstTab() {
+    tabs_->setCurrentIndex(0);
     show();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     raise();
     activateWindow();
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (quitting_) {
         hide();
         event->accept();
@@ -31,12 +31,12 @@ void Form1::closeEvent(QCloseEvent* event) {
         showMinimized(); // stays on the task bar
 }
 
-bool Form1::trayShown() const {
+bool MainWindow::trayShown() const {
     return platform_.tray && platform_.tray->available();
 }
 
-void Form1::trayAvailabilityChanged(bool available) {
-    Toolbar1_cikis_->setVisible(!available);
+void MainWindow::trayAvailabilityChanged(bool available) {
+    exitAction_->setVisible(!available);
     eventlog::info(available
                        ? QStringLiteral("Bildirim alanı geldi")
                        : QStringLiteral("Bildirim alanı yok: pencere simge durumunda kalıyor"));
@@ -47,7 +47,7 @@ void Form1::trayAvailabilityChanged(bool available) {
         hide();
 }
 
-void Form1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) &&
         trayShown()) {

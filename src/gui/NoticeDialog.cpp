@@ -1,4 +1,4 @@
-#include "gui/Form3.h"
+#include "gui/NoticeDialog.h"
 
 #include "gui/NoticeContent.h"
 #include "gui/Twips.h"
@@ -12,8 +12,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-Form3::Form3(const QString& dialogMode, const QString& appPath, QWidget* mainWindow,
-             DesktopShell* shell)
+NoticeDialog::NoticeDialog(const QString& dialogMode, const QString& appPath, QWidget* mainWindow,
+                           DesktopShell* shell)
     : QDialog(mainWindow), mode_(dialogMode), mainWindow_(mainWindow), shell_(shell) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Velmar Dorl"));
@@ -21,45 +21,46 @@ Form3::Form3(const QString& dialogMode, const QString& appPath, QWidget* mainWin
     image->setObjectName(QStringLiteral("Image1"));
     image->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     image->setAlignment(Qt::AlignTop);
-    Label1_ = new QLabel(this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    Label1_->setWordWrap(true);
-    Label1_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Command2_ = new QPushButton(QStringLiteral("Klasörü Aç"), this);
-    Command2_->setObjectName(QStringLiteral("Command2"));
-    Command1_ = new QPushButton(QStringLiteral("Tamam"), this);
-    Command1_->setObjectName(QStringLiteral("Command1"));
-    Command1_->setDefault(true);
+    messageLabel_ = new QLabel(this);
+    messageLabel_->setObjectName(QStringLiteral("Label1"));
+    messageLabel_->setWordWrap(true);
+    messageLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    openFolderButton_ = new QPushButton(QStringLiteral("Klasörü Aç"), this);
+    openFolderButton_->setObjectName(QStringLiteral("Command2"));
+    okButton_ = new QPushButton(QStringLiteral("Tamam"), this);
+    okButton_->setObjectName(QStringLiteral("Command1"));
+    okButton_->setDefault(true);
 
     auto* message = new QHBoxLayout;
     message->addWidget(image);
-    message->addWidget(Label1_, 1);
+    message->addWidget(messageLabel_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command2_);
-    buttons->addWidget(Command1_);
+    buttons->addWidget(openFolderButton_);
+    buttons->addWidget(okButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(message);
     layout->addLayout(buttons);
 
-    connect(Command2_, &QPushButton::clicked, this, &Form3::Command2_Click);
-    connect(Command1_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(openFolderButton_, &QPushButton::clicked, this, &NoticeDialog::openFolder);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     NoticeContent content = noticeContent(mode_, appPath);
     if (content.message)
-        Label1_->setText(content.message->replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    Command2_->setVisible(content.folderButtonVisible);
+        messageLabel_->setText(
+            content.message->replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    openFolderButton_->setVisible(content.folderButtonVisible);
     folder_ = content.folderToOpen;
     adjustSize();
 }
 
-void Form3::showEvent(QShowEvent* event) {
+void NoticeDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Form_Load();
+    placeOnScreen();
 }
 
 // Placed once it is shown, when the size of its frame is known.
-void Form3::Form_Load() {
+void NoticeDialog::placeOnScreen() {
     const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -69,7 +70,7 @@ void Form3::Form_Load() {
                         twips::toPixels(500, screen->logicalDotsPerInchY())));
 }
 
-void Form3::Command2_Click() {
+void NoticeDialog::openFolder() {
     if (shell_ && !folder_.isEmpty())
         shell_->open(folder_);
 }

@@ -1,4 +1,4 @@
-#include "gui/frmSysTray.h"
+#include "gui/SystemTrayIcon.h"
 
 #include "core/TrayTips.h"
 #include "gui/ProgramIcon.h"
@@ -7,7 +7,7 @@
 #include <QDBusConnectionInterface>
 #include <QMenu>
 
-frmSysTray::frmSysTray(QObject* parent)
+SystemTrayIcon::SystemTrayIcon(QObject* parent)
     : QObject(parent), menu_(new QMenu),
       still_(programIcon()), frames_{blinkFrame(0), blinkFrame(1)} {
     setObjectName(QStringLiteral("frmSysTray"));
@@ -34,50 +34,50 @@ frmSysTray::frmSysTray(QObject* parent)
     icon_.setContextMenu(menu_);
     icon_.setIcon(still_);
     icon_.setToolTip(traytips::idle());
-    connect(&icon_, &QSystemTrayIcon::activated, this, &frmSysTray::Form_MouseMove);
+    connect(&icon_, &QSystemTrayIcon::activated, this, &SystemTrayIcon::iconActivated);
 
     available_ = QSystemTrayIcon::isSystemTrayAvailable();
     // Asked again only when the desktop tells of a change: no polling while hidden.
     trayCheck_.setSingleShot(true);
     trayCheck_.setInterval(kTraySettleMs);
-    connect(&trayCheck_, &QTimer::timeout, this, &frmSysTray::checkTray);
+    connect(&trayCheck_, &QTimer::timeout, this, &SystemTrayIcon::checkTray);
     connect(&trayWatch_, &TrayWatch::changed, &trayCheck_, qOverload<>(&QTimer::start));
 
-    tmrAni_.setObjectName(QStringLiteral("tmrAni"));
-    tmrAni_.setInterval(kFrameIntervalMs);
-    connect(&tmrAni_, &QTimer::timeout, this, &frmSysTray::tmrAni_Timer);
+    blinkTimer_.setObjectName(QStringLiteral("tmrAni"));
+    blinkTimer_.setInterval(kFrameIntervalMs);
+    connect(&blinkTimer_, &QTimer::timeout, this, &SystemTrayIcon::showNextFrame);
 }
 
-frmSysTray::~frmSysTray() {
+SystemTrayIcon::~SystemTrayIcon() {
     icon_.hide();
     delete menu_;
 }
 
-void frmSysTray::addIcon() {
+void SystemTrayIcon::addIcon() {
     icon_.setIcon(still_);
     icon_.setToolTip(traytips::idle());
     icon_.show();
 }
 
-void frmSysTray::removeIcon() {
+void SystemTrayIcon::removeIcon() {
     icon_.hide();
 }
 
-void frmSysTray::setTip(const QString& tip) {
+void SystemTrayIcon::setTip(const QString& tip) {
     icon_.setToolTip(tip.left(traytips::kMaxLength));
 }
 
-void frmSysTray::setAnimating(bool animating) {
+void SystemTrayIcon::setAnimating(bool animating) {
     if (animating) {
-        if (!tmrAni_.isActive())
-            tmrAni_.start();
+        if (!blinkTimer_.isActive())
+            blinkTimer_.start();
         return;
     }
-    tmrAni_.stop();
+    blinkTimer_.stop();
     icon_.setIcon(still_);
 }
 
-void frmSysTray::Form_MouseMove(QSystemTrayIcon::ActivationReason reason) {
+void SystemTrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason) {
     // Single left clicks, the middle button and anything else do nothing.
     const bool open = reason == QSystemTrayIcon::DoubleClick ||
                       (reason == QSystemTrayIcon::Trigger && statusNotifierTray());
@@ -87,12 +87,12 @@ void frmSysTray::Form_MouseMove(QSystemTrayIcon::ActivationReason reason) {
 
 // Qt talks StatusNotifierItem when a watcher runs on the session bus; a
 // click then comes as Trigger, never as DoubleClick.
-bool frmSysTray::statusNotifierTray() {
+bool SystemTrayIcon::statusNotifierTray() {
     const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
-void frmSysTray::checkTray() {
+void SystemTrayIcon::checkTray() {
     const bool now = QSystemTrayIcon::isSystemTrayAvailable();
     if (now == available_)
         return;
@@ -105,7 +105,7 @@ void frmSysTray::checkTray() {
         commands_.trayAvailabilityChanged(available_);
 }
 
-void frmSysTray::tmrAni_Timer() {
+void SystemTrayIcon::showNextFrame() {
     frame_ = nextFrame(frame_);
     icon_.setIcon(frames_[frame_]);
 }
