@@ -52,7 +52,8 @@ if [ "$1" = --ci ]; then
         scripts/with-test-services.sh ctest --test-dir build-test --output-on-failure \
             -R "^e2e_package\$" || status=1
         VELMAR_SOUND_SERVER=pipewire scripts/with-test-services.sh ctest --test-dir build-test \
-            --output-on-failure -R "^(tst_mixer|tst_player|tst_outputs_rig|e2e_bell)\$" || status=1
+            --output-on-failure -R "^(tst_mixer|tst_player|tst_outputs_rig|e2e_bell)\$" \
+            --repeat until-pass:3 || status=1
         exit $status'
 fi
 

@@ -166,7 +166,7 @@ private slots:
         Sinks sinks;
         sinks.load(kAmp);
         Chain c(kAmp);
-        QCOMPARE(percent(kAmp), 0); // muted between sounds
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 0, kServerWaitMs); // muted between sounds
         QSignalSpy changed(&c.server, &SoundServer::outputsChanged);
 
         // The monitor is plugged in and becomes the default.
@@ -175,10 +175,10 @@ private slots:
         QTRY_VERIFY(!changed.isEmpty());
         c.play();
         QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
-        QCOMPARE(percent(kAmp), 50);
-        QCOMPARE(percent(kHdmi), 100);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 50, kServerWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 100, kServerWaitMs);
         c.playback.stop();
-        QCOMPARE(percent(kAmp), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 0, kServerWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
 
         // The amplifier is gone: the default plays, at the master level.
@@ -187,11 +187,11 @@ private slots:
         QTRY_VERIFY(makeDefault(kHdmi));
         c.play();
         QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kHdmi}, kServerWaitMs);
-        QCOMPARE(percent(kHdmi), 50);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 50, kServerWaitMs);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yok (velmar_amp): varsayılan çıkış kullanılıyor")));
         c.playback.stop();
-        QCOMPARE(percent(kHdmi), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 0, kServerWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
 
         // It is back: used again, and the default is not left muted.
@@ -200,12 +200,12 @@ private slots:
         c.play();
         QCOMPARE(c.choice.inUse(), kAmp); // taken up by the program at once
         QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
-        QCOMPARE(percent(kAmp), 50);
-        QCOMPARE(percent(kHdmi), 50);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 50, kServerWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 50, kServerWaitMs);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yine bağlı (velmar_amp): o kullanılıyor")));
         c.playback.stop();
-        QCOMPARE(percent(kAmp), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 0, kServerWaitMs);
     }
 
     // The amplifier goes to standby and comes back in the minute its bell
@@ -228,9 +228,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(playingSinks(), QStringList{kAmp}, kServerWaitMs);
         QCOMPARE(streamSinks(), QStringList{kAmp}); // the one made ready is gone
         QTRY_VERIFY_WITH_TIMEOUT(!c.playback.playing(), kServerWaitMs);
+        // WirePlumber 0.5 may move the waiting stream back itself, so whether
+        // it was made afresh is not asked: only that it plays where chosen.
         QVERIFY2(log.filter(QStringLiteral("Çalınamadı")).isEmpty(), qPrintable(log.join('\n')));
-        QVERIFY2(!log.filter(QStringLiteral("Hazırlanan ses")).isEmpty(),
-                 qPrintable(log.join('\n')));
     }
 
     // The sound server restarts just before the bell: the stream made ready
@@ -277,9 +277,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 10000);
         c.play();
         QTRY_COMPARE(streamSinks(), QStringList{usb});
-        QCOMPARE(percent(usb), 50);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(usb), 50, kServerWaitMs);
         c.playback.stop();
-        QCOMPARE(percent(usb), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(percent(usb), 0, kServerWaitMs);
     }
 };
 
