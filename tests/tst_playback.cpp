@@ -63,6 +63,21 @@ private slots:
         QCOMPARE(r.player.calls.last(), QStringLiteral("unload"));
     }
 
+    // The sound server dropped the level set just before the stream (an
+    // output that had just appeared): set again once the sound plays, and
+    // never over the mute between sounds.
+    void theLevelIsSetAgainOnceTheSoundPlays() {
+        Rig r;
+        r.ringExitBell();
+        r.mixer.wave = 65535; // what the server kept instead
+        r.player.start();
+        QCOMPARE(r.mixer.wave, 65530L);
+        r.playback.stop();
+        QCOMPARE(r.mixer.wave, 0L);
+        r.player.start(); // late, from the stream just stopped
+        QCOMPARE(r.mixer.wave, 0L);
+    }
+
     // A bell made ready while another sound plays stays ready through the
     // idle spell after it, until it rings, a stop, or its minute is past.
     void aPreparedBellOutlastsTheSoundBeforeIt() {

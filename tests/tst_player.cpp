@@ -125,6 +125,7 @@ private slots:
         }
         GstPlayer player(kRealTimeSink);
         QSignalSpy finished(&player, &Player::finished);
+        QSignalSpy started(&player, &Player::started);
         QElapsedTimer clock;
         clock.start();
         player.open(file);
@@ -135,6 +136,7 @@ private slots:
         QVERIFY2(elapsed > seconds * 0.5, "ended long before the end of the file");
         QTest::qWait(300);
         QCOMPARE(finished.size(), 1);
+        QCOMPARE(started.size(), 1);
     }
 
     void stoppedOrReplacedNeverFinishes() {
@@ -200,6 +202,7 @@ private slots:
         }
         GstPlayer player(kFastSink);
         QSignalSpy finished(&player, &Player::finished);
+        QSignalSpy started(&player, &Player::started);
         player.open(path);
         QCOMPARE(finished.size(), 0); // never from inside open()
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
@@ -207,10 +210,12 @@ private slots:
         QVERIFY(!player.outputFailed()); // the file's fault
         QTest::qWait(200);
         QCOMPARE(finished.size(), 1);
+        QCOMPARE(started.size(), 0);
 
         player.open(kSounds + "/Melodiler/Melodi 4.wav"); // and the player still works
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
         QVERIFY(finished.last().first().toBool());
+        QCOMPARE(started.size(), 1);
     }
 
     // A good file whose output cannot be reached (no sound server there) is

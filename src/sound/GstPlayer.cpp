@@ -91,6 +91,7 @@ void GstPlayer::setOutput(const QString& name) {
 void GstPlayer::halt() {
     playing_ = false;
     fromPrepared_ = false;
+    startedSent_ = false;
     if (playbin_)
         gst_element_set_state(playbin_, GST_STATE_NULL); // joins the old stream's threads
     // Counted after the old stream is down: whatever it reported carries the old number.
@@ -176,6 +177,9 @@ bool GstPlayer::startPrepared(const QString& path) {
     if (!prepared_ || preparedPath_ != QFileInfo(path).absoluteFilePath())
         return false;
     if (preparedFailed_ || !QFileInfo(path).isFile()) {
+        if (preparedFailed_) // its output failed while it waited, most likely
+            eventlog::warning(QStringLiteral("Hazırlanan ses yeniden açılıyor (%1)")
+                                  .arg(QFileInfo(path).fileName()));
         dropPrepared(); // opened anew: only that can tell a broken file
         return false;
     }
@@ -273,6 +277,19 @@ void GstPlayer::finishLater(bool ok, int afterMs, bool outputFailed) {
         Qt::QueuedConnection);
 }
 
+void GstPlayer::startedLater() {
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == generation_ && playing_ && !startedSent_) {
+                startedSent_ = true;
+                emit started();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void GstPlayer::stop() {
     halt();
     dropPrepared();
@@ -306,6 +323,14 @@ int GstPlayer::onBusMessage(GstBus* bus, GstMessage* message, void* self) {
         return GST_BUS_DROP;
     }
     switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED:
+        if (GST_IS_PIPELINE(GST_MESSAGE_SRC(message))) {
+            GstState to = GST_STATE_NULL;
+            gst_message_parse_state_changed(message, nullptr, &to, nullptr);
+            if (to == GST_STATE_PLAYING)
+                player->startedLater();
+        }
+        break;
     case GST_MESSAGE_EOS: // posted by playbin once every sink is done
         // An unsynchronized sink is done when its last buffer is in its ring,
         // which still plays for a while: stopping now would cut the tail.

@@ -58,6 +58,7 @@ private:
     void reopen();
     void reopenLater();
     void finishLater(bool ok, int afterMs = 0, bool outputFailed = false);
+    void startedLater();
 
     QString sinkDescription_;
     QString output_; // the sound server's output, empty for the default
@@ -81,6 +82,7 @@ private:
     std::atomic<bool> fromPrepared_{false};
     QString path_; // the file last opened
     bool playing_ = false;
+    bool startedSent_ = false; // started() for the stream playing now
     bool outputFailed_ = false;
     long volume_ = 0;
 };

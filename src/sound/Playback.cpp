@@ -17,6 +17,13 @@ Playback::Playback(Player& player, MasterLevel& master, StoredValues& values, co
                    QObject* parent)
     : QObject(parent), player_(player), master_(master), values_(values), clock_(clock) {
     connect(&player_, &Player::finished, this, &Playback::streamEnded);
+    // A sound server may let go of a level set just before an output's
+    // first stream (PipeWire 1.4 on an output that has just appeared): once
+    // the sound plays, its level is set again.
+    connect(&player_, &Player::started, this, [this] {
+        if (playing())
+            master_.apply(values_.MasterVolume);
+    });
 }
 
 std::optional<int> Playback::volumeIndexForQueued(const QString& relativePath) {

@@ -38,4 +38,7 @@ public:
 
 signals:
     void finished(bool ok);
+    // The file opened last plays on its output now: once per stream, so
+    // again when a stream that failed is made afresh.
+    void started();
 };

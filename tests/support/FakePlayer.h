@@ -32,6 +32,8 @@ public:
     void setVolume(long hundredthsOfDb) override { level = hundredthsOfDb; }
     long volume() const override { return level; }
 
+    // The open file's stream plays on its output now.
+    void start() { emit started(); }
     // The open file reached its end, or turned out to be unplayable.
     void finish(bool ok = true) {
         current.clear();
