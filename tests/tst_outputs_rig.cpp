@@ -12,6 +12,7 @@
 #include "sound/OutputMixer.h"
 #include "sound/Playback.h"
 #include "support/SinkLevel.h"
+#include "support/WaitFor.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -166,7 +167,7 @@ private slots:
         Sinks sinks;
         sinks.load(kAmp);
         Chain c(kAmp);
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 0, kServerWaitMs); // muted between sounds
+        WAIT_COMPARE(percent(kAmp), 0, kServerWaitMs); // muted between sounds
         QSignalSpy changed(&c.server, &SoundServer::outputsChanged);
 
         // The monitor is plugged in and becomes the default.
@@ -174,38 +175,38 @@ private slots:
         QTRY_VERIFY(makeDefault(kHdmi));
         QTRY_VERIFY(!changed.isEmpty());
         c.play();
-        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 50, kServerWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 100, kServerWaitMs);
+        WAIT_COMPARE(streamSinks(), QStringList{kAmp}, kServerWaitMs);
+        WAIT_COMPARE(percent(kAmp), 50, kServerWaitMs);
+        WAIT_COMPARE(percent(kHdmi), 100, kServerWaitMs);
         c.playback.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 0, kServerWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
+        WAIT_COMPARE(percent(kAmp), 0, kServerWaitMs);
+        WAIT_VERIFY(streamSinks().isEmpty(), kServerWaitMs);
 
         // The amplifier is gone: the default plays, at the master level.
         sinks.unload(kAmp);
         // PipeWire weighs its default again when a sink goes; the monitor stays it.
         QTRY_VERIFY(makeDefault(kHdmi));
         c.play();
-        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kHdmi}, kServerWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 50, kServerWaitMs);
+        WAIT_COMPARE(streamSinks(), QStringList{kHdmi}, kServerWaitMs);
+        WAIT_COMPARE(percent(kHdmi), 50, kServerWaitMs);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yok (velmar_amp): varsayılan çıkış kullanılıyor")));
         c.playback.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 0, kServerWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(streamSinks().isEmpty(), kServerWaitMs);
+        WAIT_COMPARE(percent(kHdmi), 0, kServerWaitMs);
+        WAIT_VERIFY(streamSinks().isEmpty(), kServerWaitMs);
 
         // It is back: used again, and the default is not left muted.
         sinks.load(kAmp);
-        QTRY_COMPARE(percent(kAmp), volumeOnReturn(0));
+        WAIT_COMPARE(percent(kAmp), volumeOnReturn(0), kServerWaitMs);
         c.play();
         QCOMPARE(c.choice.inUse(), kAmp); // taken up by the program at once
-        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 50, kServerWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kHdmi), 50, kServerWaitMs);
+        WAIT_COMPARE(streamSinks(), QStringList{kAmp}, kServerWaitMs);
+        WAIT_COMPARE(percent(kAmp), 50, kServerWaitMs);
+        WAIT_COMPARE(percent(kHdmi), 50, kServerWaitMs);
         QVERIFY(log.contains(
             QStringLiteral("Seçilen ses çıkışı yine bağlı (velmar_amp): o kullanılıyor")));
         c.playback.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(percent(kAmp), 0, kServerWaitMs);
+        WAIT_COMPARE(percent(kAmp), 0, kServerWaitMs);
     }
 
     // The amplifier goes to standby and comes back in the minute its bell
@@ -219,15 +220,15 @@ private slots:
         sinks.load(kAmp);
         Chain c(kAmp);
         c.prepareBell();
-        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kAmp}, kServerWaitMs);
+        WAIT_COMPARE(streamSinks(), QStringList{kAmp}, kServerWaitMs);
         sinks.unload(kAmp);
-        QTRY_VERIFY_WITH_TIMEOUT(!hasOutput(c.server, kAmp), kServerWaitMs);
+        WAIT_VERIFY(!hasOutput(c.server, kAmp), kServerWaitMs);
         sinks.load(kAmp);
-        QTRY_VERIFY_WITH_TIMEOUT(hasOutput(c.server, kAmp), kServerWaitMs);
+        WAIT_VERIFY(hasOutput(c.server, kAmp), kServerWaitMs);
         c.ringBell();
-        QTRY_COMPARE_WITH_TIMEOUT(playingSinks(), QStringList{kAmp}, kServerWaitMs);
+        WAIT_COMPARE(playingSinks(), QStringList{kAmp}, kServerWaitMs);
         QCOMPARE(streamSinks(), QStringList{kAmp}); // the one made ready is gone
-        QTRY_VERIFY_WITH_TIMEOUT(!c.playback.playing(), kServerWaitMs);
+        WAIT_VERIFY(!c.playback.playing(), kServerWaitMs);
         // WirePlumber 0.5 may move the waiting stream back itself, so whether
         // it was made afresh is not asked: only that it plays where chosen.
         QVERIFY2(log.filter(QStringLiteral("Çalınamadı")).isEmpty(), qPrintable(log.join('\n')));
@@ -250,12 +251,12 @@ private slots:
         const auto restoreLog = qScopeGuard([] { eventlog::setSink({}); });
         Chain c(chosen);
         c.prepareBell();
-        QTRY_COMPARE_WITH_TIMEOUT(streamSinks(), QStringList{kRigSink}, kServerWaitMs);
+        WAIT_COMPARE(streamSinks(), QStringList{kRigSink}, kServerWaitMs);
         QCOMPARE(QProcess::execute(restart, {}), 0);
         QVERIFY(soundServerRuns());
         c.ringBell();
-        QTRY_COMPARE_WITH_TIMEOUT(playingSinks(), QStringList{kRigSink}, kServerWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(!c.playback.playing(), kServerWaitMs);
+        WAIT_COMPARE(playingSinks(), QStringList{kRigSink}, kServerWaitMs);
+        WAIT_VERIFY(!c.playback.playing(), kServerWaitMs);
         QVERIFY2(log.filter(QStringLiteral("Çalınamadı")).isEmpty(), qPrintable(log.join('\n')));
         QVERIFY2(!log.filter(QStringLiteral("Hazırlanan ses")).isEmpty(),
                  qPrintable(log.join('\n')));
@@ -274,12 +275,12 @@ private slots:
         Sinks sinks;
         sinks.load(usb);
         // Found again without being asked: the list on the page follows.
-        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 10000);
+        WAIT_VERIFY(!changed.isEmpty(), 10000);
         c.play();
-        QTRY_COMPARE(streamSinks(), QStringList{usb});
-        QTRY_COMPARE_WITH_TIMEOUT(percent(usb), 50, kServerWaitMs);
+        WAIT_COMPARE(streamSinks(), QStringList{usb}, kServerWaitMs);
+        WAIT_COMPARE(percent(usb), 50, kServerWaitMs);
         c.playback.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(percent(usb), 0, kServerWaitMs);
+        WAIT_COMPARE(percent(usb), 0, kServerWaitMs);
     }
 };
 
