@@ -52,9 +52,18 @@ struct Sinks {
     void load(const QString& name) {
         modules[name] = pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
                                QStringLiteral("sink_name=") + name});
+        // PipeWire makes (and takes away) the sink a moment after its module
+        // is loaded (unloaded): the program would rightly go by what it saw.
+        if (!QTest::qWaitFor([&] { return listed(name); }, kServerWaitMs))
+            qWarning("%s was not listed", qPrintable(name));
+    }
+    static bool listed(const QString& name) {
+        return pactl({"list", "short", "sinks"}).split('\n').filter('\t' + name + '\t').size() == 1;
     }
     void unload(const QString& name) {
         pactl({QStringLiteral("unload-module"), modules.take(name)});
+        if (!QTest::qWaitFor([&] { return !listed(name); }, kServerWaitMs))
+            qWarning("%s is still listed", qPrintable(name));
     }
     ~Sinks() {
         for (const QString& module : std::as_const(modules))
