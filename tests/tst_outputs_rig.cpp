@@ -271,6 +271,35 @@ private slots:
                  qPrintable(log.join('\n')));
     }
 
+    // Made ready while the sound server was away (restarting), the desktop's
+    // default took whatever else opened: once the server answers, the bell
+    // waits on it again.
+    void preparedBellWhileTheServerWasAway_data() {
+        QTest::addColumn<bool>("ringsAtOnce");
+        QTest::newRow("server back in its minute") << false;
+        QTest::newRow("server back at the bell") << true;
+    }
+    void preparedBellWhileTheServerWasAway() {
+        QFETCH(bool, ringsAtOnce);
+        QStringList log;
+        eventlog::setSink([&](eventlog::Level, const QString& line) { log << line; });
+        const auto restoreLog = qScopeGuard([] { eventlog::setSink({}); });
+        Chain c({});
+        const QByteArray server = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:/nonexistent");
+        c.prepareBell();
+        QTest::qWait(1000);
+        if (server.isEmpty())
+            qunsetenv("PULSE_SERVER");
+        else
+            qputenv("PULSE_SERVER", server);
+        if (!ringsAtOnce) // waits corked on the server, as a bell made ready does
+            WAIT_COMPARE(streamSinks(), QStringList{kRigSink}, kServerWaitMs);
+        c.ringBell();
+        WAIT_COMPARE(playingSinks(), QStringList{kRigSink}, kServerWaitMs);
+        QVERIFY2(log.filter(QStringLiteral("Çalınamadı")).isEmpty(), qPrintable(log.join('\n')));
+    }
+
     void soundServerRestarted() {
         const QString restart = qEnvironmentVariable("VELMAR_RESTART_PULSE");
         if (restart.isEmpty())

@@ -237,4 +237,21 @@ std::optional<QString> streamOutput(GstElement* pipeline) {
     return output;
 }
 
+bool intoSoundServer(GstElement* pipeline) {
+    GstElement* sink = pulseSinkOf(pipeline);
+    if (sink)
+        gst_object_unref(sink);
+    return sink != nullptr;
+}
+
+bool soundServerAnswers() {
+    GstElement* probe = gst_element_factory_make("pulsesink", nullptr);
+    if (!probe)
+        return false;
+    const bool answers = gst_element_set_state(probe, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+    gst_element_set_state(probe, GST_STATE_NULL);
+    gst_object_unref(probe);
+    return answers;
+}
+
 } // namespace gstpipeline

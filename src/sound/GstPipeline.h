@@ -40,6 +40,12 @@ bool fromSink(GstMessage* message);
 // server tells it; empty when the stream is gone (the server went away).
 // Nothing for a pipeline that does not play into a sound server.
 std::optional<QString> streamOutput(GstElement* pipeline);
+// Whether the pipeline plays into a sound server (its sink is pulsesink);
+// nothing is asked of the server.
+bool intoSoundServer(GstElement* pipeline);
+// Whether a sound server takes a stream now: a pulsesink of its own is
+// opened and let go again.
+bool soundServerAnswers();
 
 QString soundFontPath();
 

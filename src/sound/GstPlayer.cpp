@@ -155,6 +155,18 @@ bool GstPlayer::streamInPlace(GstElement* pipeline, const QString& path) {
     return true;
 }
 
+// Made ready while the sound server restarted, the desktop's default output
+// took whatever else opened (ALSA directly, or nothing that is heard): once
+// the server answers again, the bell goes to it.
+bool GstPlayer::pastTheServer(GstElement* pipeline) {
+    if (!sinkDescription_.isEmpty() || !output_.isEmpty() ||
+        gstpipeline::intoSoundServer(pipeline) || !gstpipeline::soundServerAnswers())
+        return false;
+    eventlog::warning(QStringLiteral("Hazırlanan ses ses sunucusuna bağlanmamış: yeniden (%1)")
+                          .arg(QFileInfo(preparedPath_).fileName()));
+    return true;
+}
+
 // Every few seconds of its minute: a bell made ready whose stream is gone or
 // elsewhere, or whose output could not be reached, is made ready again, so
 // the bell still starts with only its cork off. A broken file is left for its
@@ -164,7 +176,7 @@ void GstPlayer::checkPrepared() {
         return;
     if (!preparedFailed_ &&
         (gst_element_get_state(prepared_, nullptr, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
-         streamInPlace(prepared_, preparedPath_)))
+         (streamInPlace(prepared_, preparedPath_) && !pastTheServer(prepared_))))
         return;
     const QString path = preparedPath_;
     dropPrepared();
@@ -176,7 +188,7 @@ void GstPlayer::checkPrepared() {
 bool GstPlayer::startPrepared(const QString& path) {
     if (!prepared_ || preparedPath_ != QFileInfo(path).absoluteFilePath())
         return false;
-    if (preparedFailed_ || !QFileInfo(path).isFile()) {
+    if (preparedFailed_ || !QFileInfo(path).isFile() || pastTheServer(prepared_)) {
         if (preparedFailed_) // its output failed while it waited, most likely
             eventlog::warning(QStringLiteral("Hazırlanan ses yeniden açılıyor (%1)")
                                   .arg(QFileInfo(path).fileName()));

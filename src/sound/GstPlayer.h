@@ -53,6 +53,7 @@ private:
     void dropPrepared();
     bool startPrepared(const QString& path);
     bool streamInPlace(GstElement* pipeline, const QString& path);
+    bool pastTheServer(GstElement* pipeline);
     void checkPrepared();
     void openFresh(const QString& path);
     void reopen();
