@@ -11,8 +11,9 @@
 # the year let through, or for every fault with MUTANTS_ALL=1.
 set -uo pipefail
 
-src=$(cd "${1:?source folder}" && pwd)
-work=$(mkdir -p "${2:?work folder}" && cd "$2" && pwd)
+[ $# -eq 2 ] || { echo "usage: $0 SOURCE_DIR WORK_DIR" >&2; exit 2; }
+src=$(cd "$1" && pwd) || exit 2
+work=$(mkdir -p "$2" && cd "$2" && pwd) || exit 2
 tree=$work/tree
 build=$tree/build
 logs=$work/logs
