@@ -203,8 +203,9 @@ cleanup_mounts
 mkdir -p "$work"
 rm -f "$work/disk.img"
 mke2fs -q -t ext4 -d "$root" -L root "$work/disk.img" 8G
-kernel=$(ls "$root"/boot/vmlinuz-* | sort -V | tail -n1)
-initrd=$(ls "$root"/boot/initrd.img-* | sort -V | tail -n1)
+# The kernel Debian links from the tree's root (a relative link into boot/).
+kernel=$(realpath "$root/vmlinuz")
+initrd=$(realpath "$root/initrd.img")
 echo "Guest disk made ($(($(date +%s) - start)) s so far)"
 
 status=0
