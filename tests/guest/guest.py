@@ -112,15 +112,20 @@ class Qmp:
         self.run('qmp_capabilities')
 
     def read(self):
-        for line in self.file:
-            msg = json.loads(line)
-            with self.lock:
-                if 'event' in msg:
-                    self.events.append((msg['event'], time.time()))
-                    note('QMP event %s at guest %s' % (msg['event'], guest_now().strftime('%F %T')))
-                else:
-                    self.replies.append(msg)
-                self.lock.notify_all()
+        try:
+            for line in self.file:
+                self.take(json.loads(line))
+        except OSError:
+            pass  # QEMU has quit
+
+    def take(self, msg):
+        with self.lock:
+            if 'event' in msg:
+                self.events.append((msg['event'], time.time()))
+                note('QMP event %s at guest %s' % (msg['event'], guest_now().strftime('%F %T')))
+            else:
+                self.replies.append(msg)
+            self.lock.notify_all()
 
     def run(self, command, **arguments):
         with self.lock:
