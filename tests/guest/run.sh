@@ -12,7 +12,8 @@
 # VELMAR_GUEST_ROOT (default /var/cache/velmar-dorl/bookworm-guest); each run
 # installs the package in it and writes a fresh disk image from it, so the
 # kept tree never sees a boot. Needs root, debootstrap, qemu-system-x86 and
-# python3; takes roughly half an hour (software emulation).
+# python3; takes about 40 minutes (software emulation, the guest waiting for
+# its bells).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 src=$PWD
