@@ -184,9 +184,9 @@ try:
     check(held, 'the sleep inhibitor held while bells lie ahead (GNOME IsInhibited(4) and logind sleep block)')
 
     # --- the wake-up timer -----------------------------------------------------
-    # list-timers lists it; its NEXT column shows the boot for a WakeSystem
-    # timer (systemd 252 takes the earlier of the calendar time and a zero
-    # monotonic one), so the time is read from the unit itself.
+    # list-timers lists it, but Debian 12's systemd showed the boot's time in
+    # its NEXT column for a timer started soon after boot (the unit's
+    # NextElapseUSecMonotonic was 2us): the time is read from the unit itself.
     timers = next_elapse = ''
     unit = wake_unit(wake_at)
     if booted:
