@@ -72,14 +72,19 @@ class Agent:
         if self.sock:
             self.sock.close()
         self.sock = socket.socket(socket.AF_UNIX)
-        self.sock.connect(self.path)
-        self.sock.settimeout(10)
         self.buffer = b''
-        # guest-sync drops whatever an earlier connection left unanswered.
-        self.serial += 1
-        self.send({'execute': 'guest-sync', 'arguments': {'id': self.serial}})
-        while self.receive().get('return') != self.serial:
-            pass
+        try:
+            self.sock.connect(self.path)
+            self.sock.settimeout(10)
+            # guest-sync drops whatever an earlier connection left unanswered.
+            self.serial += 1
+            self.send({'execute': 'guest-sync', 'arguments': {'id': self.serial}})
+            while self.receive().get('return') != self.serial:
+                pass
+        except (OSError, ValueError):
+            self.sock.close()
+            self.sock = None
+            raise
 
     def send(self, msg):
         self.sock.sendall(json.dumps(msg).encode() + b'\n')
@@ -101,17 +106,27 @@ class Agent:
         return reply.get('return')
 
     def sh(self, script, timeout=120):
-        """Runs a shell script as root in the guest: (exit code, output)."""
-        pid = self.call('guest-exec', path='/bin/sh', arg=['-c', script],
-                        **{'capture-output': True})['pid']
-        end = time.time() + timeout
-        while time.time() < end:
-            st = self.call('guest-exec-status', pid=pid)
-            if st.get('exited'):
-                out = base64.b64decode(st.get('out-data', '')) + base64.b64decode(st.get('err-data', ''))
-                return st.get('exitcode', -1), out.decode(errors='replace').strip()
-            time.sleep(0.5)
-        return -1, 'timed out'
+        """Runs a shell script as root in the guest: (exit code, output). A
+        guest that went away meanwhile (a power-off, a suspend) gives -1, and
+        the next call starts on a fresh connection."""
+        try:
+            if not self.sock:
+                self.connect()
+            pid = self.call('guest-exec', path='/bin/sh', arg=['-c', script],
+                            **{'capture-output': True})['pid']
+            end = time.time() + timeout
+            while time.time() < end:
+                st = self.call('guest-exec-status', pid=pid)
+                if st.get('exited'):
+                    out = base64.b64decode(st.get('out-data', '')) + base64.b64decode(st.get('err-data', ''))
+                    return st.get('exitcode', -1), out.decode(errors='replace').strip()
+                time.sleep(0.5)
+            return -1, 'timed out'
+        except (OSError, ValueError, KeyError, TypeError) as error:
+            if self.sock:
+                self.sock.close()
+            self.sock = None
+            return -1, 'no answer from the guest agent: %s' % error
 
     def ready(self, deadline):
         """Waits for the agent to answer (the guest booted or resumed)."""
