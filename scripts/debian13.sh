@@ -17,13 +17,7 @@ src=$PWD
 root="${VELMAR_TRIXIE_ROOT:-/var/cache/velmar-dorl/trixie}"
 
 # The mirror this machine's apt uses, unless given.
-mirror_of() {
-    grep -hsoE "^(URIs:|deb)[[:space:]]+[^[:space:]]*$1[^[:space:]]*" \
-        /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources |
-        awk '{print $2}' | grep -vE "debian-security|cloud|nodesource" | grep -E "/$1/?$" | head -n1 || true
-}
-mirror="${VELMAR_DEBIAN_MIRROR:-$(mirror_of debian)}"
-mirror="${mirror:-http://deb.debian.org/debian}"
+. scripts/debian-mirror.sh
 security="${VELMAR_SECURITY_MIRROR:-$(grep -hsoE "^(URIs:|deb)[[:space:]]+[^[:space:]]*debian-security/?" \
     /etc/apt/sources.list /etc/apt/sources.list.d/* | awk '{print $2}' | head -n1 || true)}"
 security="${security:-http://deb.debian.org/debian-security}"

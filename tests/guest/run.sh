@@ -33,13 +33,7 @@ if [ -z "${VELMAR_IN_NS:-}" ]; then
 fi
 
 # The mirror this machine's apt uses, unless given.
-mirror_of() {
-    grep -hsoE "^(URIs:|deb)[[:space:]]+[^[:space:]]*$1[^[:space:]]*" \
-        /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources |
-        awk '{print $2}' | grep -vE "debian-security|cloud|nodesource" | grep -E "/$1/?$" | head -n1 || true
-}
-mirror="${VELMAR_DEBIAN_MIRROR:-$(mirror_of debian)}"
-mirror="${mirror:-http://deb.debian.org/debian}"
+. scripts/debian-mirror.sh
 
 # What a school's GNOME PC has, and no more: GDM logs the bell user on, GNOME
 # with its settings daemon (the idle suspend), PipeWire for the sound, the
