@@ -105,11 +105,15 @@ int main(int argc, char* argv[]) {
 
     std::vector<qint64> lateness;
     std::vector<qint64> audible;
+    std::vector<qint64> woken; // the pass of second 0 begun, after the boundary
     qint64 boundary = first.toMSecsSinceEpoch();
     MinuteTimer timer;
     QObject::connect(&timer, &MinuteTimer::timeout, [&] {
         // Armed before the pass of a bell's minute: on the pipeline made ready for it.
-        if (clock.now().toMSecsSinceEpoch() >= boundary - 5000) {
+        const qint64 passMs = clock.now().toMSecsSinceEpoch();
+        if (passMs >= boundary && passMs < boundary + 30000 && woken.size() == lateness.size())
+            woken.push_back(passMs - boundary);
+        if (passMs >= boundary - 5000) {
             probe.arm();
             if (monitor)
                 monitor->arm();
@@ -154,6 +158,12 @@ int main(int argc, char* argv[]) {
     std::printf("bell-lateness-median-ms %lld\nbell-lateness-worst-ms %lld\n",
                 static_cast<long long>(sorted[sorted.size() / 2]),
                 static_cast<long long>(sorted.back()));
+    if (!woken.empty()) {
+        std::sort(woken.begin(), woken.end());
+        std::printf("bell-pass-begun-median-ms %lld\nbell-pass-begun-worst-ms %lld\n",
+                    static_cast<long long>(woken[woken.size() / 2]),
+                    static_cast<long long>(woken.back()));
+    }
     if (!audible.empty()) {
         std::sort(audible.begin(), audible.end());
         std::printf("bell-audible-median-ms %lld\nbell-audible-worst-ms %lld\n",
