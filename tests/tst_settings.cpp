@@ -4,9 +4,7 @@
 #include "core/StoredValues.h"
 #include "core/ValueConversion.h"
 #include "platform/SettingsStore.h"
-#include "sound/MasterLevel.h"
 #include "support/DiskFull.h"
-#include "support/RecordingPlatform.h"
 #include "support/TestFolders.h"
 
 #include <QSettings>
@@ -372,33 +370,6 @@ private slots:
                      .entryList({QStringLiteral("*.new")}, QDir::Files)
                      .size(),
                  0);
-    }
-
-    void masterLevelSteps() {
-        RecordingMixer mixer;
-        mixer.waveMin = 0;
-        mixer.waveMax = 65536;
-        mixer.wavInMin = 0;
-        mixer.wavInMax = 0; // no wave channel: bounds 0
-        MasterLevel level(&mixer);
-        level.setUp();
-        QCOMPARE(level.waveStep(), 6553L);
-        QCOMPARE(mixer.sets.back(), std::make_pair('W', 0L)); // starts muted
-        level.apply(QStringLiteral("0"));
-        QCOMPARE(mixer.wave, 65530L);
-        level.apply(QStringLiteral("10"));
-        QCOMPARE(mixer.wave, 0L);
-        level.apply(QStringLiteral("3"));
-        QCOMPARE(mixer.wave, 7L * 6553);
-        QCOMPARE(mixer.sets.back(), std::make_pair('I', 0L));
-        level.mute();
-        QCOMPARE(mixer.wave, 0L);
-
-        MasterLevel none(nullptr); // no mixer: every call is a no-op
-        none.setUp();
-        none.apply(QStringLiteral("0"));
-        none.mute();
-        QCOMPARE(none.waveStep(), 0L);
     }
 };
 

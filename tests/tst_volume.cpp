@@ -1,6 +1,8 @@
 #include "core/SettingsTable.h"
 #include "core/VolumeCurve.h"
 #include "gui/VolumeBoxes.h"
+#include "sound/MasterLevel.h"
+#include "support/RecordingPlatform.h"
 #include "support/StartedForm.h"
 
 #include <QLineEdit>
@@ -120,6 +122,33 @@ private slots:
         QVERIFY(form.startUp(c));
         QCOMPARE(form.masterSlider()->value(), 7);
         QVERIFY(folders.settingsBytes().contains("MasterVolume=7"));
+    }
+
+    void masterLevelSteps() {
+        RecordingMixer mixer;
+        mixer.waveMin = 0;
+        mixer.waveMax = 65536;
+        mixer.wavInMin = 0;
+        mixer.wavInMax = 0; // no wave channel: bounds 0
+        MasterLevel level(&mixer);
+        level.setUp();
+        QCOMPARE(level.waveStep(), 6553L);
+        QCOMPARE(mixer.sets.back(), std::make_pair('W', 0L)); // starts muted
+        level.apply(QStringLiteral("0"));
+        QCOMPARE(mixer.wave, 65530L);
+        level.apply(QStringLiteral("10"));
+        QCOMPARE(mixer.wave, 0L);
+        level.apply(QStringLiteral("3"));
+        QCOMPARE(mixer.wave, 7L * 6553);
+        QCOMPARE(mixer.sets.back(), std::make_pair('I', 0L));
+        level.mute();
+        QCOMPARE(mixer.wave, 0L);
+
+        MasterLevel none(nullptr); // no mixer: every call is a no-op
+        none.setUp();
+        none.apply(QStringLiteral("0"));
+        none.mute();
+        QCOMPARE(none.waveStep(), 0L);
     }
 
     void mixerMissingAtStartIsReportedOnceAndUsedOnceItComes() {
