@@ -1,8 +1,11 @@
 // A thousand broken settings files at start-up: random bytes, cut-off files,
 // text that is almost INI. The program starts, loads what it can, writes its
 // handle, and never loses the user's file.
+#include "core/Backup.h"
 #include "core/SettingsTable.h"
+#include "platform/SettingsStore.h"
 #include "support/StartedForm.h"
+#include "support/TestFolders.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -50,6 +53,49 @@ QByteArray brokenFile(QRandomGenerator& random, int kind) {
 class BadSettingsTest : public QObject {
     Q_OBJECT
 private slots:
+    // A value QSettings would give to QDataStream, here a polygon of
+    // 4294967295 points (the fuzzer met one that asked for 15 GB at once).
+    // However it is spelt, it is not read, the rest of the file is, and the
+    // file is kept aside at the first write. A backup holding one is refused.
+    void streamedValuesAreNeverRead_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("as written") << QByteArray("@Variant(\\0\\0\\0G\\xff\\xff\\xff\\xff)");
+        QTest::newRow("in escapes")
+            << QByteArray("\\x40\\x56ariant(\\0\\0\\0G\\xff\\xff\\xff\\xff)");
+        QTest::newRow("split by quotes, raw bytes")
+            << QByteArray("\"@Var\"iant(\0\0\0G\xc3\xbf\xc3\xbf\xc3\xbf\xc3\xbf)", 24);
+    }
+    void streamedValuesAreNeverRead() {
+        QFETCH(QByteArray, value);
+        TestFolders folders;
+        const QByteArray file =
+            "[Saatler]\ntimex%280%29=08:20\n[Ses]\nMasterVolume=" + value + "\nSesx%281%29=40\n";
+        folders.writeSettings(file);
+        {
+            SettingsStore store;
+            QVERIFY(store.foundBroken());
+            QCOMPARE(store.get(settings::timex(0)), QStringLiteral("08:20"));
+            QCOMPARE(store.get(settings::sesx(1)), QStringLiteral("40"));
+            QCOMPARE(store.get(settings::masterVolume()), settings::masterVolume().defaultValue);
+            QCOMPARE(folders.settingsBytes(), file); // reading never rewrites
+            QVERIFY(store.save(settings::timex(1), QStringLiteral("08:50")));
+            QFile copy(store.brokenCopyPath());
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), file);
+        }
+        SettingsStore reread;
+        QVERIFY(!reread.foundBroken());
+        QCOMPARE(reread.get(settings::timex(0)), QStringLiteral("08:20"));
+        QCOMPARE(reread.get(settings::timex(1)), QStringLiteral("08:50"));
+
+        const QString backup = folders.root() + QStringLiteral("/yedek.ini");
+        QFile out(backup);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("[Yedek]\nProgram=Velmar Dorl\n" + file);
+        out.close();
+        QVERIFY(!backup::read(backup).problem.isEmpty());
+    }
+
     void thousandBrokenFilesAtStartUp() {
         QRandomGenerator random(20261207);
         int broken = 0;

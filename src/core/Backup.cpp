@@ -1,6 +1,7 @@
 #include "core/Backup.h"
 
 #include "core/SettingsTable.h"
+#include "platform/IniGuard.h"
 #include "platform/SettingsStore.h"
 
 #include <QDateTime>
@@ -42,6 +43,8 @@ QString textProblem(const QString& path) {
     const QString decoded = decoder.decode(bytes);
     if (bytes.contains('\0') || decoder.hasError())
         return QStringLiteral("Dosya bir metin dosyası değil.");
+    if (iniguard::streamsValues(bytes))
+        return QStringLiteral("Dosya bir ayar dosyası olarak okunamadı.");
     return {};
 }
 } // namespace

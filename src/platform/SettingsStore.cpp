@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/IniGuard.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,6 +9,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <cstdio>
 
@@ -20,6 +23,11 @@ QString fullKey(const QString& section, const QString& key) {
 }
 
 // Binary garbage or text that is not UTF-8 cannot be taken in as a whole.
+bool streamsValues(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && iniguard::streamsValues(file.readAll());
+}
+
 bool looksBroken(const QString& path) {
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
@@ -62,7 +70,7 @@ SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
     for (qsizetype i = 1; i < folders.size(); ++i) {
         const QString path = folders[i] + QStringLiteral("/VelmarDorl/VelmarDorl.ini");
-        if (path != filePath_ && QFileInfo(path).isFile()) {
+        if (path != filePath_ && QFileInfo(path).isFile() && !streamsValues(path)) {
             system_.push_back(std::make_unique<QSettings>(path, QSettings::IniFormat));
             system_.back()->setFallbacksEnabled(false);
         }
@@ -71,7 +79,8 @@ SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath) {
 
 void SettingsStore::reread() {
     open();
-    broken_ = settings_->status() == QSettings::FormatError || looksBroken(filePath_);
+    broken_ = settings_->status() == QSettings::FormatError || looksBroken(filePath_) ||
+              salvaged_ != nullptr;
     brokenCopy_.clear();
     reopen_ = settings_->status() == QSettings::AccessError; // as after a failed write
 }
@@ -106,7 +115,7 @@ bool SettingsStore::prepareToWrite(bool cleanBrokenFile) {
         if (settings_->status() == QSettings::AccessError)
             return false;
         reopen_ = false;
-        if (settings_->status() == QSettings::FormatError || looksBroken(filePath_)) {
+        if (settings_->status() == QSettings::FormatError || looksBroken(filePath_) || salvaged_) {
             broken_ = true; // broken since: kept aside again
             brokenCopy_.clear();
         }
@@ -124,7 +133,23 @@ bool SettingsStore::prepareToWrite(bool cleanBrokenFile) {
 
 void SettingsStore::open() {
     settings_.reset(); // first: the old object flushes what it still holds
-    settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
+    salvaged_.reset();
+    QString readFrom = filePath_;
+    QFile file(filePath_);
+    if (file.open(QIODevice::ReadOnly)) {
+        // Such a file is read from a copy of its safe lines; it stays as it
+        // is until the first write keeps it aside, as any broken one.
+        const QByteArray bytes = file.readAll();
+        if (iniguard::streamsValues(bytes)) {
+            salvaged_ = std::make_unique<QTemporaryFile>();
+            if (salvaged_->open()) {
+                salvaged_->write(iniguard::safeLines(bytes));
+                salvaged_->flush();
+            }
+            readFrom = salvaged_->fileName(); // none: nothing is read
+        }
+    }
+    settings_ = std::make_unique<QSettings>(readFrom, QSettings::IniFormat);
     settings_->setFallbacksEnabled(false);
     // QSettings parses a section when first asked for it: damage deep in the
     // file shows only then, and a write would drop the damaged lines.
@@ -213,6 +238,7 @@ void SettingsStore::startCleanFile() {
     for (const QString& key : settings_->allKeys())
         readable.insert(key, settings_->value(key));
     settings_.reset();
+    salvaged_.reset();
     QFile::remove(filePath_);
     settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
     settings_->setFallbacksEnabled(false);

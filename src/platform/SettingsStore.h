@@ -9,6 +9,7 @@
 #include <vector>
 
 class QSettings;
+class QTemporaryFile;
 
 // The per-user settings file shared by the main program and the uninstaller.
 // Every save is written through at once: synced, atomically replaced and
@@ -63,6 +64,8 @@ private:
 
     QString filePath_;
     std::unique_ptr<QSettings> settings_;
+    // The safe lines of a file that would make QSettings stream values.
+    std::unique_ptr<QTemporaryFile> salvaged_;
     std::vector<std::unique_ptr<QSettings>> system_;
     bool broken_ = false;
     QString brokenCopy_;
