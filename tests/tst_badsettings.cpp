@@ -61,7 +61,7 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::newRow("as written") << QByteArray("@Variant(\\0\\0\\0G\\xff\\xff\\xff\\xff)");
         QTest::newRow("in escapes")
-            << QByteArray("\\x40\\x56ariant(\\0\\0\\0G\\xff\\xff\\xff\\xff)");
+            << QByteArray("\\x40\\x56\\x61riant(\\0\\0\\0G\\xff\\xff\\xff\\xff)");
         QTest::newRow("split by quotes, raw bytes")
             << QByteArray("\"@Var\"iant(\0\0\0G\xc3\xbf\xc3\xbf\xc3\xbf\xc3\xbf)", 24);
     }

@@ -11,8 +11,8 @@
 namespace iniguard {
 
 // True when some value could reach QDataStream. Erring on the safe side: a
-// "Variant(" or "DateTime(" anywhere once quotes, escapes and line ends are
-// taken out, or an escape that can stand for any character (\x.., octal).
+// "Variant(" or "DateTime(" anywhere in the text as QSettings unescapes it,
+// line ends taken out.
 bool streamsValues(QByteArrayView ini);
 
 // The lines that are safe on their own and end where they seem to (no open
