@@ -2,7 +2,7 @@
 # would route every ALSA client of the machine to PipeWire.
 BUILD_PACKAGES="build-essential cmake pkg-config qt6-base-dev libgstreamer1.0-dev
   libgstreamer-plugins-base1.0-dev libasound2-dev libglib2.0-dev libsystemd-dev libpulse-dev
-  libxcb1-dev libxcb-xfixes0-dev"
+  libxcb1-dev libxcb-xfixes0-dev libicu-dev"
 RUN_PACKAGES="gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   timgm6mb-soundfont libasound2-plugins qt6-qpa-plugins libqt6network6 qt6-translations-l10n"
 TEST_PACKAGES="procps dbus-x11 pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils imagemagick

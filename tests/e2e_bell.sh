@@ -2,8 +2,8 @@
 # The real program rings a real bell: started through faketime a few seconds
 # before a weekday's 09:10 with fresh settings, under Xvfb with the test
 # services' PulseAudio null sink. Also: music after the bell, the computer
-# muted again when nothing follows, a Saturday start, and a sound server
-# restarted between two bells.
+# muted again when nothing follows, a Saturday start, a sound server
+# restarted between two bells, and 10 Kasım's remembrance.
 # Usage: e2e_bell.sh BUILD_DIR (run under scripts/with-test-services.sh)
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -175,7 +175,26 @@ echo "after a sound server restart: the next bell plays at master 50%, loudest s
     "(before the restart $before, at 100% $full); a sound between bells is not heard"
 stop
 
-# 5. Ended by the session (SIGTERM) while idle and muted: the master level comes back.
+# 5. 10 Kasım, a Tuesday: the siren at 09:05:00 by itself, over a bell of that
+# minute, and the anthem at 09:07:00. How long after 09:05:00 the siren's
+# stream came is printed (the program starts ten seconds before it).
+mkdir -p "$root/config-f/VelmarDorl"
+printf '[Saatler]\ntimex%%283%%29=09:05\n' >"$root/config-f/VelmarDorl/VelmarDorl.ini"
+started=$(date +%s%N)
+start "$root/b" "$root/config-f" "2026-11-10 09:04:50" -systray
+wait_for 40 'test "$(streams)" -gt 0' || fail "no siren at 09:05 on 10 Kasım"
+came=$(( ($(date +%s%N) - started) / 1000000 - 10000 ))
+wait_for 10 'logged "Çalıyor: Siren"' || fail "the siren is not in the log"
+logged "Öğrenci giriş zili 09:05 çalmadı: 10 Kasım anması" || fail "the 09:05 bell was not held back"
+echo "10 Kasım: the siren's stream on the sink ${came} ms after 09:05:00 (at most 100 ms of it the poll's), the 09:05 bell held back"
+stop
+start "$root/b" "$root/config-f" "2026-11-10 09:06:55" -systray
+wait_for 40 'logged "Çalıyor: İstiklal Marşı"' || fail "no anthem at 09:07 on 10 Kasım"
+wait_for 10 'test "$(streams)" -gt 0' || fail "the anthem is not on the sink"
+echo "10 Kasım: the anthem at 09:07"
+stop
+
+# 6. Ended by the session (SIGTERM) while idle and muted: the master level comes back.
 mkdir -p "$root/config-e/VelmarDorl"
 printf '[Ses]\nMasterVolume=2\n' >"$root/config-e/VelmarDorl/VelmarDorl.ini"
 pactl set-sink-volume "$sink" 100%

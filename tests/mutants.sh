@@ -79,7 +79,7 @@ mutant() { names+=("$1") descriptions+=("$2") files+=("$3") olds+=("$4") news+=(
 
 mutant a "the wake-up computed from the weekday's default table, not the day's chosen one" \
     src/core/BellCalendar.cpp \
-    $'const QDate date = now.date().addDays(offset);\n        const auto bells = span(values, plan.tableFor(date));' \
+    $'const QDate date = now.date().addDays(offset);\n        const auto bells = daySpan(values, plan, date);' \
     $'const QDate date = now.date().addDays(offset);\n        const auto bells = span(values, ((void)plan, date.dayOfWeek() >= 6 ? 1 : 0));'
 mutant b "Cumhuriyet Bayramı on 30 Ekim instead of 29" \
     src/core/HolidayDates.cpp \
@@ -113,6 +113,26 @@ mutant i "the master level not restored when the session ends the program (SIGTE
     src/gui/MainWindow.cpp \
     $'    restoreMasterLevel();\n    schoolDay_.end();' \
     $'    schoolDay_.end();'
+mutant j "each bayram a day late" \
+    src/core/LunarHolidays.cpp \
+    'gregorianOf(*hijri, h, feast.month, feast.firstDay);' \
+    'gregorianOf(*hijri, h, feast.month, feast.firstDay + 1);'
+mutant k "an eve's afternoon off from 14:00 instead of 13:00" \
+    src/core/HolidayDates.h \
+    'kHalfDayFromMinute = 13 * 60;' \
+    'kHalfDayFromMinute = 14 * 60;'
+mutant l "the tabular Islamic calendar instead of Umm al-Qura" \
+    src/core/LunarHolidays.cpp \
+    'calendar=islamic-umalqura' \
+    'calendar=islamic-civil'
+mutant m "10 Kasım's siren at 09:06" \
+    src/core/CeremonyPlan.h \
+    'kRemembranceMinute = 9 * 60 + 5;' \
+    'kRemembranceMinute = 9 * 60 + 6;'
+mutant n "the week's first ceremony on Monday, holiday or not" \
+    src/core/CeremonyPlan.cpp \
+    $'    const QDate monday = mondayOf(date);\n    for (int d = 0; d < 7; ++d) {\n        if (isSchoolDay(plan, monday.addDays(d)))\n            return monday.addDays(d);' \
+    $'    const QDate monday = mondayOf(date);\n    for (int d = 0; d < 7; ++d) {\n        if (d == 0 || isSchoolDay(plan, monday.addDays(d)))\n            return monday.addDays(d);'
 
 say "mutants: copying $src to $tree"
 copy_sources

@@ -48,8 +48,10 @@ private slots:
         QCOMPARE(settings::timex(71).key, QStringLiteral("timex(71)"));
         QCOMPARE(settings::musicT(23).section, QStringLiteral("Müzik"));
         QCOMPARE(settings::table().size(),
-                 size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 3 + 2 + 7 + 2));
+                 size_t(3 + 72 + 3 + 1 + 1 + 10 + 24 + 1 + 3 + 3 + 7 + 2 + 4));
         QCOMPARE(settings::gunTablosu(6).key, QStringLiteral("Gun(6)"));
+        QCOMPARE(settings::torenSaati(1).section + QLatin1Char('/') + settings::torenSaati(1).key,
+                 QStringLiteral("Tören/TorenSaati(1)"));
     }
 
     void int16Conversion_data() {
@@ -233,10 +235,11 @@ private slots:
         QVERIFY(!reread.contains(QDate(2027, 4, 23)));
         QVERIFY(reread.contains(QDate(2027, 5, 19)));
         QVERIFY(reread.contains(QDate(2027, 1, 30)));
-        QCOMPARE(reread.marked(2027, 2027).size(), size_t(6 + 19));
+        // Six national days left, six bayram days besides (19 Mayıs is both), the break.
+        QCOMPARE(reread.marked(2027, 2027).size(), size_t(6 + 6 + 19));
 
         // Clearing past days keeps this year's national days still ahead.
-        QCOMPARE(reread.clearBefore(QDate(2027, 5, 10)), 1 + 19 + 1);
+        QCOMPARE(reread.clearBefore(QDate(2027, 5, 10)), 1 + 19 + 3 + 1);
         QVERIFY(!reread.contains(QDate(2027, 1, 30)));
         QVERIFY(reread.contains(QDate(2027, 5, 19)));
         QVERIFY(reread.contains(QDate(2028, 1, 1)));
@@ -310,9 +313,17 @@ private slots:
         for (int day = 1; day <= 7; ++day)
             old.remove(QStringLiteral("Tatil/Gun(%1)").arg(day));
         old.remove(QStringLiteral("Tatil/HaftaIciGunleri"));
+        // ... and before the bayrams and the ceremonies.
+        old.remove(QStringLiteral("Tatil/BayramYillar"));
+        old.remove(QStringLiteral("Tören"));
+        old.setValue(QStringLiteral("Tatil/ResmiYillar"), QStringLiteral("2027"));
         old.sync();
         QCOMPARE(backup::importFrom(store, file), QString());
         QCOMPARE(store.get(settings::gunTablosu(6)), QStringLiteral("1"));
+        QCOMPARE(store.get(settings::onKasim()), QStringLiteral("1"));
+        QCOMPARE(store.get(settings::bayrakToreni()), QStringLiteral("0"));
+        QCOMPARE(store.get(settings::torenSaati(1)), QStringLiteral("15:05"));
+        QVERIFY(Holidays(store).contains(QDate(2027, 3, 10)));
     }
 
     void brokenOrForeignBackupChangesNothing() {

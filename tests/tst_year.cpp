@@ -41,8 +41,14 @@ private slots:
         QCOMPARE(int(reckoned.size()), year.calendarBells);
 
         std::array<int, 5> want{}, got{};
-        for (const auto& [event, count] : year.predicted)
+        int ceremonies = 0, ceremoniesOnTime = 0;
+        for (const auto& [event, count] : year.predicted) {
             want[std::get<2>(event)] += count;
+            if (std::get<1>(event) >= kAnthem) {
+                ceremonies += count;
+                ceremoniesOnTime += std::get<2>(event) == OnTime ? count : 0;
+            }
+        }
         for (const auto& [event, count] : year.observed)
             got[std::get<2>(event)] += count;
         // Each bell as predicted, and nothing else.
@@ -73,6 +79,8 @@ private slots:
               year.calendarBells, want[OnTime], want[Late], want[Silent], want[MissedLogged],
               want[NotRunning], got[OnTime], got[Late], got[Silent], got[MissedLogged],
               year.wrongs);
+        qInfo("ceremonies (10 Kasım, the week's flag ceremonies): %d predicted, %d of them on time",
+              ceremonies, ceremoniesOnTime);
         qInfo("faults: %d idle sleeps, %d forced sleeps, %d clock steps, %d mixer gaps, %d "
               "refused wake-ups, %d restarts; heap %.2f -> %.2f MB; %.1f s",
               year.idleSleeps, year.forcedSleeps, year.steps, year.mixerGaps, year.refusals,
@@ -83,6 +91,8 @@ private slots:
         // The faults this year is about did happen.
         QVERIFY(want[Late] > 0 && want[Silent] > 0 && want[MissedLogged] > 0 &&
                 want[NotRunning] > 0);
+        QVERIFY(ceremoniesOnTime > 60); // two a week, and 10 Kasım's
+        QVERIFY(ceremonies > ceremoniesOnTime);
     }
 };
 

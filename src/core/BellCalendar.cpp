@@ -1,5 +1,6 @@
 #include "core/BellCalendar.h"
 
+#include "core/CeremonyPlan.h"
 #include "core/DayPlan.h"
 #include "core/StoredValues.h"
 #include "core/Timetable.h"
@@ -33,14 +34,14 @@ std::optional<int> minuteOfDay(const QString& cellText) {
     return time.hour() * 60 + time.minute();
 }
 
-std::optional<std::pair<int, int>> span(const StoredValues& values, int table) {
+std::optional<std::pair<int, int>> span(const StoredValues& values, int table, int until) {
     if (table < 0)
         return std::nullopt;
     std::optional<std::pair<int, int>> result;
     const int begin = table * timetable::kCellsPerTable;
     for (int cell = begin; cell < begin + timetable::kCellsPerTable; ++cell) {
         const auto minute = minuteOfDay(values.timex[cell]);
-        if (!minute)
+        if (!minute || *minute >= until)
             continue;
         if (!result)
             result = std::make_pair(*minute, *minute);
@@ -50,6 +51,22 @@ std::optional<std::pair<int, int>> span(const StoredValues& values, int table) {
     return result;
 }
 
+namespace {
+// The bells of the date and the ceremonies held by the program: the PC is
+// woken and kept awake for both.
+std::optional<std::pair<int, int>> daySpan(const StoredValues& values, const DayPlan& plan,
+                                           const QDate& date) {
+    auto result = span(values, plan.tableFor(date), plan.bellsUntil(date));
+    for (const ceremonyplan::Due& due : ceremonyplan::on(values, plan, date)) {
+        if (!result)
+            result = std::make_pair(due.minute, due.minute);
+        result->first = std::min(result->first, due.minute);
+        result->second = std::max(result->second, due.minute);
+    }
+    return result;
+}
+} // namespace
+
 std::optional<Bell> next(const StoredValues& values, const DayPlan& plan, const QDateTime& after) {
     const QDate today = after.date();
     const int nowMinute = after.time().hour() * 60 + after.time().minute();
@@ -58,12 +75,14 @@ std::optional<Bell> next(const StoredValues& values, const DayPlan& plan, const 
         const int table = plan.tableFor(date);
         if (table < 0)
             continue;
+        const int until = plan.bellsUntil(date);
         std::optional<Bell> best;
         int bestMinute = 24 * 60;
         const int begin = table * timetable::kCellsPerTable;
         for (int cell = begin; cell < begin + timetable::kCellsPerTable; ++cell) {
             const auto minute = minuteOfDay(values.timex[cell]);
-            if (!minute || (offset == 0 && *minute <= nowMinute) || *minute > bestMinute)
+            if (!minute || (offset == 0 && *minute <= nowMinute) || *minute > bestMinute ||
+                *minute >= until)
                 continue;
             bestMinute = *minute; // equal minutes: the later cell is the one heard
             best = Bell{QDateTime(date, QTime(*minute / 60, *minute % 60)), cell};
@@ -78,7 +97,7 @@ std::optional<QDateTime> wakeFor(const StoredValues& values, const DayPlan& plan
                                  const QDateTime& now) {
     for (int offset = 0; offset < kDaysAhead; ++offset) {
         const QDate date = now.date().addDays(offset);
-        const auto bells = span(values, plan.tableFor(date));
+        const auto bells = daySpan(values, plan, date);
         if (!bells)
             continue;
         const QDateTime first(date, QTime(bells->first / 60, bells->first % 60));
@@ -94,7 +113,7 @@ bool aroundBells(const StoredValues& values, const DayPlan& plan, const QDateTim
                  int leadMinutes) {
     // The lead is shorter than a day: only today's and tomorrow's bells can reach now.
     for (const QDate& date : {now.date(), now.date().addDays(1)}) {
-        const auto bells = span(values, plan.tableFor(date));
+        const auto bells = daySpan(values, plan, date);
         if (!bells)
             continue;
         const QDateTime from =

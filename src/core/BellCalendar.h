@@ -24,8 +24,9 @@ struct Bell {
 // Minute of the day of a complete "HH:MM" cell text.
 std::optional<int> minuteOfDay(const QString& cellText);
 
-// First and last bell minute of a table; nothing when it has no bell.
-std::optional<std::pair<int, int>> span(const StoredValues& values, int table);
+// First and last bell minute of a table before the minute `until` (an
+// eve's afternoon is off); nothing when it has no bell.
+std::optional<std::pair<int, int>> span(const StoredValues& values, int table, int until = 24 * 60);
 
 // The first bell in a minute after the one of `after`.
 std::optional<Bell> next(const StoredValues& values, const DayPlan& plan, const QDateTime& after);

@@ -1,5 +1,6 @@
 #include "core/BellScheduler.h"
 
+#include "core/CeremonyPlan.h"
 #include "core/DayPlan.h"
 #include "core/StoredValues.h"
 #include "core/Timetable.h"
@@ -9,6 +10,9 @@
 #include "sound/Playback.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 // Minutes are counted on the local wall clock, so a change of time zone is
@@ -21,9 +25,12 @@ QDate dayOf(qint64 minute) {
     return QDate::fromJulianDay(minute / (24 * 60));
 }
 
+int ofDay(qint64 minute) {
+    return int(minute % (24 * 60));
+}
+
 QString hhmmOf(qint64 minute) {
-    const int ofDay = int(minute % (24 * 60));
-    return QString::asprintf("%02d:%02d", ofDay / 60, ofDay % 60);
+    return QString::asprintf("%02d:%02d", ofDay(minute) / 60, ofDay(minute) % 60);
 }
 
 // The first bell of a shift (and of the weekend table) carries no announcement
@@ -72,9 +79,18 @@ QDateTime BellScheduler::pass() {
             continue;
         if (!rung_.insert(m).second)
             continue; // rung already: the clock went back or the timer came early
-        for (int cell : cellsAt(m))
-            ring(cell);
+        const bool held = plan_ && ceremonyplan::holdsBells(values_, *plan_, dayOf(m), ofDay(m));
+        for (int cell : cellsAt(m)) {
+            if (held)
+                eventlog::warning(
+                    QStringLiteral("%1 %2 çalmadı: 10 Kasım anması sürüyor")
+                        .arg(bells::scheduledText(timetable::kindOf(cell)), hhmmOf(m)));
+            else
+                ring(cell);
+        }
+        holdCeremonies(m, m == minute);
     }
+    endMusicOfHalfDay(now);
     prepareFor(minute + 1);
     // Keep a day's worth; older minutes can no longer come round by a step.
     while (!rung_.empty() && *rung_.begin() < minute - 24 * 60)
@@ -92,7 +108,7 @@ void BellScheduler::prepareFor(qint64 minute) {
 QList<int> BellScheduler::cellsAt(qint64 minute) const {
     QList<int> cells;
     const int table = tableOn(dayOf(minute));
-    if (table < 0)
+    if (table < 0 || (plan_ && ofDay(minute) >= plan_->bellsUntil(dayOf(minute))))
         return cells;
     const QString hhmm = hhmmOf(minute);
     const int first = table * timetable::kCellsPerTable;
@@ -104,25 +120,91 @@ QList<int> BellScheduler::cellsAt(qint64 minute) const {
 }
 
 bool BellScheduler::quietDay(const QDate& day) {
-    if (tableOn(day) >= 0)
+    const QString date = day.toString(QStringLiteral("yyyy-MM-dd"));
+    if (tableOn(day) >= 0) {
+        const QString eve = plan_ ? plan_->halfDayOn(day) : QString();
+        if (!eve.isEmpty() && halfDayLogged_ != day) {
+            halfDayLogged_ = day;
+            eventlog::info(QStringLiteral("%1: 13.00'ten sonra zil yok (%2)").arg(eve, date));
+        }
         return false;
+    }
     if (quietLogged_ != day) {
         quietLogged_ = day;
         const bool holiday = plan_ && plan_->dateChoice(day) == DayPlan::NoBells;
-        eventlog::info((holiday ? QStringLiteral("Bugün tatil (%1): zil ve teneffüs müziği yok")
+        if (holiday && holidays::isNationalHoliday(day))
+            eventlog::info(
+                QStringLiteral("%1: zil yok (%2, %3)")
+                    .arg(holidays::feastName(day), date, holidays::nationalHolidayName(day)));
+        else
+            eventlog::info((holiday
+                                ? QStringLiteral("Bugün tatil (%1): zil ve teneffüs müziği yok")
                                 : QStringLiteral("Bugün zil yok (%1): zil ve teneffüs müziği yok"))
-                           .arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
+                               .arg(date));
     }
     return true;
 }
 
-void BellScheduler::logMissed(qint64 firstMinute, qint64 lastMinute) const {
-    for (qint64 m = std::max(firstMinute, lastMinute - 24 * 60 + 1); m <= lastMinute; ++m) {
-        for (int cell : cellsAt(m))
+void BellScheduler::holdCeremonies(qint64 minute, bool onTime) {
+    if (!plan_)
+        return;
+    const QDate day = dayOf(minute);
+    for (const ceremonyplan::Step step : ceremonyplan::at(values_, *plan_, day, ofDay(minute))) {
+        const QString name = ceremonyplan::nameOf(step);
+        if (!onTime) {
+            // A ceremony is the country's moment: late, it is not held.
             eventlog::warning(
                 QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
-                    .arg(bells::scheduledText(timetable::kindOf(cell)), hhmmOf(m)));
+                    .arg(name, hhmmOf(minute)));
+        } else {
+            eventlog::info(QStringLiteral("%1 %2").arg(name, hhmmOf(minute)));
+            switch (step) {
+            case ceremonyplan::Step::Remembrance:
+                ceremonies::play(playback_, values_, appPath_, ceremonies::kSiren);
+                break;
+            case ceremonyplan::Step::RemembranceAnthem:
+                ceremonies::play(playback_, values_, appPath_, ceremonies::kAnthem);
+                break;
+            case ceremonyplan::Step::WeekOpening:
+            case ceremonyplan::Step::WeekClosing:
+                ceremonies::playAfterBell(playback_, values_, appPath_, ceremonies::kAnthem);
+                break;
+            }
+        }
     }
+}
+
+// An eve's afternoon is off: break music that went on from the morning ends.
+void BellScheduler::endMusicOfHalfDay(const QDateTime& now) {
+    if (!plan_ || !playback_.musicOn())
+        return;
+    const QDate day = now.date();
+    if (now.time().hour() * 60 + now.time().minute() < plan_->bellsUntil(day))
+        return;
+    eventlog::info(QStringLiteral("%1: teneffüs müziği 13.00'te bitti").arg(plan_->halfDayOn(day)));
+    playback_.endMusic();
+}
+
+void BellScheduler::logMissed(qint64 firstMinute, qint64 lastMinute) const {
+    const qint64 first = std::max(firstMinute, lastMinute - 24 * 60 + 1);
+    std::vector<std::pair<qint64, QString>> missed; // the minute, what it held
+    for (qint64 m = first; m <= lastMinute; ++m) {
+        for (int cell : cellsAt(m))
+            missed.emplace_back(m, bells::scheduledText(timetable::kindOf(cell)));
+    }
+    // A day's ceremonies are reckoned once for the day, not for each minute.
+    for (QDate day = dayOf(first); plan_ && day <= dayOf(lastMinute); day = day.addDays(1)) {
+        for (const ceremonyplan::Due& due : ceremonyplan::on(values_, *plan_, day)) {
+            const qint64 m = day.toJulianDay() * 24 * 60 + due.minute;
+            if (m >= first && m <= lastMinute)
+                missed.emplace_back(m, ceremonyplan::nameOf(due.step));
+        }
+    }
+    std::stable_sort(missed.begin(), missed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [m, what] : missed)
+        eventlog::warning(QStringLiteral("%1 %2 çalmadı: zamanı geçmişti (uyku ya da saat ayarı)")
+                              .arg(what, hhmmOf(m)));
 }
 
 void BellScheduler::prepareMelodyOf(int cell) {

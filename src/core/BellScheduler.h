@@ -45,8 +45,11 @@ public:
 
 private:
     void logMissed(qint64 firstMinute, qint64 lastMinute) const;
-    // A date without bells; logs why, once a day.
+    // A date without bells; logs why, once a day (and an eve's afternoon).
     bool quietDay(const QDate& date);
+    // The ceremonies of the minute: held when the pass is on time, else logged as missed.
+    void holdCeremonies(qint64 minute, bool onTime);
+    void endMusicOfHalfDay(const QDateTime& now);
     // The cells that ring at this minute, in index order.
     QList<int> cellsAt(qint64 minute) const;
     // Makes the melody heard at `minute` ready to start at once.
@@ -59,6 +62,7 @@ private:
     QString appPath_;
     const DayPlan* plan_ = nullptr;
     QDate quietLogged_;
+    QDate halfDayLogged_;
     std::set<qint64> rung_; // minutes (since the epoch) rung
     qint64 lastPassed_ = -1;
 };

@@ -60,6 +60,17 @@ int DayPlan::tableFor(const QDate& date) const {
     return choice == NoBells ? -1 : int(choice);
 }
 
+QString DayPlan::halfDayOn(const QDate& date) const {
+    if (!date.isValid() || dateChoice(date).has_value() ||
+        weekdayChoice(date.dayOfWeek()) == NoBells)
+        return {};
+    return holidays::halfDayName(date);
+}
+
+int DayPlan::bellsUntil(const QDate& date) const {
+    return halfDayOn(date).isEmpty() ? 24 * 60 : holidays::kHalfDayFromMinute;
+}
+
 holidays::DateSet DayPlan::datesWith(Choice table, int firstYear, int lastYear) const {
     if (table == NoBells) {
         holidays::DateSet quiet = holidays_.marked(firstYear, lastYear);

@@ -32,6 +32,13 @@ public:
     Choice weekdayChoice(int weekday) const { return weekdays_.at(weekday - 1); }
     // The date's own choice, if it has one (a holiday is NoBells).
     std::optional<Choice> dateChoice(const QDate& date) const;
+    // The eve whose afternoon is off on this date ("Kurban Bayramı
+    // arifesi"): empty on other days, on a holiday, and on an eve the school
+    // gave a table of its own, whose bells then all ring.
+    QString halfDayOn(const QDate& date) const;
+    // The minute of the day from which no bell rings on the date: the
+    // afternoon's start on such an eve, else the day's end.
+    int bellsUntil(const QDate& date) const;
     // Dates given a table, of these years, in order.
     holidays::DateSet datesWith(Choice table, int firstYear, int lastYear) const;
 

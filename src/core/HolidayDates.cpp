@@ -1,5 +1,7 @@
 #include "core/HolidayDates.h"
 
+#include "core/LunarHolidays.h"
+
 #include <QStringList>
 
 #include <array>
@@ -100,23 +102,76 @@ std::vector<Range> ranges(const DateSet& days) {
     return result;
 }
 
-std::vector<QDate> nationalHolidays(int year) {
+std::vector<QDate> officialDays(int year, Official kind) {
     std::vector<QDate> days;
-    for (const National& n : kNational)
-        days.emplace_back(year, n.month, n.day);
+    if (kind == Official::Fixed) {
+        for (const National& n : kNational)
+            days.emplace_back(year, n.month, n.day);
+    } else {
+        for (const NamedDay& day : bayramDays(year))
+            days.push_back(day.date);
+    }
     return days;
 }
 
+namespace {
+const National* fixedHoliday(const QDate& day) {
+    for (const National& n : kNational) {
+        if (day.month() == n.month && day.day() == n.day)
+            return &n;
+    }
+    return nullptr;
+}
+
+const NamedDay* namedIn(const std::vector<NamedDay>& days, const QDate& day) {
+    for (const NamedDay& named : days) {
+        if (named.date == day)
+            return &named;
+    }
+    return nullptr;
+}
+} // namespace
+
+bool isOfficial(const QDate& day, Official kind) {
+    if (!day.isValid())
+        return false;
+    if (kind == Official::Fixed)
+        return fixedHoliday(day) != nullptr;
+    return namedIn(bayramDays(day.year()), day) != nullptr;
+}
+
 bool isNationalHoliday(const QDate& day) {
-    return !nationalHolidayName(day).isEmpty();
+    return isOfficial(day, Official::Fixed) || isOfficial(day, Official::Bayram);
 }
 
 QString nationalHolidayName(const QDate& day) {
-    for (const National& n : kNational) {
-        if (day.month() == n.month && day.day() == n.day)
-            return QString::fromUtf8(n.name);
-    }
+    if (!day.isValid())
+        return {};
+    QStringList names;
+    if (const National* n = fixedHoliday(day))
+        names << QString::fromUtf8(n->name);
+    if (const NamedDay* bayram = namedIn(bayramDays(day.year()), day))
+        names << bayram->name;
+    return names.join(QStringLiteral("; "));
+}
+
+QString feastName(const QDate& day) {
+    if (!day.isValid())
+        return {};
+    if (const National* n = fixedHoliday(day))
+        return QString::fromUtf8(n->name);
+    if (const NamedDay* bayram = namedIn(bayramDays(day.year()), day))
+        return bayram->feast;
+    if (const NamedDay* eve = namedIn(halfDays(day.year()), day))
+        return eve->feast;
     return {};
+}
+
+QString halfDayName(const QDate& day) {
+    if (!day.isValid())
+        return {};
+    const NamedDay* eve = namedIn(halfDays(day.year()), day);
+    return eve ? eve->name : QString();
 }
 
 } // namespace holidays

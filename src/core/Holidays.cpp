@@ -8,45 +8,66 @@ Holidays::Holidays(SettingsStore& store, QObject* parent) : QObject(parent), sto
     load();
 }
 
+namespace {
+settings::Setting yearsSetting(holidays::Official kind) {
+    return kind == holidays::Official::Fixed ? settings::resmiYillar() : settings::bayramYillar();
+}
+
+std::size_t slot(holidays::Official kind) {
+    return kind == holidays::Official::Fixed ? 0 : 1;
+}
+} // namespace
+
 void Holidays::load() {
     const QString daysText = store_.get(settings::tatilGunler());
-    const QString yearsText = store_.get(settings::resmiYillar());
     const auto days = holidays::parseDates(daysText);
-    const auto years = holidays::parseYears(yearsText);
     if (!days)
         eventlog::warning(
             QStringLiteral("Tatil günleri okunamadı, yok sayıldı: \"%1\"").arg(daysText.left(80)));
-    if (!years)
-        eventlog::warning(QStringLiteral("Resmî tatil yılları okunamadı, yok sayıldı: \"%1\"")
-                              .arg(yearsText.left(80)));
     days_ = days.value_or(holidays::DateSet{});
-    takenOver_ = years.value_or(holidays::YearSet{});
+    for (holidays::Official kind : holidays::kOfficialKinds) {
+        const QString yearsText = store_.get(yearsSetting(kind));
+        const auto years = holidays::parseYears(yearsText);
+        if (!years)
+            eventlog::warning(QStringLiteral("Resmî tatil yılları okunamadı, yok sayıldı: \"%1\"")
+                                  .arg(yearsText.left(80)));
+        takenOver_[slot(kind)] = years.value_or(holidays::YearSet{});
+    }
     emit changed();
 }
 
 bool Holidays::contains(const QDate& day) const {
-    return days_.count(day) > 0 ||
-           (takenOver_.count(day.year()) == 0 && holidays::isNationalHoliday(day));
+    if (days_.count(day) > 0)
+        return true;
+    for (holidays::Official kind : holidays::kOfficialKinds) {
+        if (takenOver_[slot(kind)].count(day.year()) == 0 && holidays::isOfficial(day, kind))
+            return true;
+    }
+    return false;
 }
 
 holidays::DateSet Holidays::marked(int firstYear, int lastYear) const {
     holidays::DateSet result(days_.lower_bound(QDate(firstYear, 1, 1)),
                              days_.upper_bound(QDate(lastYear, 12, 31)));
     for (int year = firstYear; year <= lastYear; ++year) {
-        if (takenOver_.count(year) == 0) {
-            for (const QDate& day : holidays::nationalHolidays(year))
-                result.insert(day);
+        for (holidays::Official kind : holidays::kOfficialKinds) {
+            if (takenOver_[slot(kind)].count(year) == 0) {
+                for (const QDate& day : holidays::officialDays(year, kind))
+                    result.insert(day);
+            }
         }
     }
     return result;
 }
 
-// From the first change of a year on, its national days are ordinary marks.
+// From the first change of a year on, its official days are ordinary marks.
 void Holidays::takeOverYears(const QDate& from, const QDate& to) {
     for (int year = from.year(); year <= to.year(); ++year) {
-        if (takenOver_.insert(year).second) {
-            for (const QDate& day : holidays::nationalHolidays(year))
-                days_.insert(day);
+        for (holidays::Official kind : holidays::kOfficialKinds) {
+            if (takenOver_[slot(kind)].insert(year).second) {
+                for (const QDate& day : holidays::officialDays(year, kind))
+                    days_.insert(day);
+            }
         }
     }
 }
@@ -86,6 +107,7 @@ int Holidays::clearBefore(const QDate& today) {
 
 void Holidays::save() {
     store_.save(settings::tatilGunler(), holidays::formatDates(days_));
-    store_.save(settings::resmiYillar(), holidays::formatYears(takenOver_));
+    for (holidays::Official kind : holidays::kOfficialKinds)
+        store_.save(yearsSetting(kind), holidays::formatYears(takenOver_[slot(kind)]));
     emit changed();
 }

@@ -4,12 +4,16 @@
 
 #include <QObject>
 
+#include <array>
+
 class SettingsStore;
 
-// The days without bells. Turkey's fixed national holidays count as marked
-// in every year until the user changes that year's marks; then that year's
-// remaining national days are written out like any other mark, so each of
-// them can be removed. Every change is written through at once.
+// The days without bells. Turkey's official holidays (the fixed national
+// days and the bayrams) count as marked in every year until the user
+// changes that year's marks; then that year's remaining official days are
+// written out like any other mark, so each of them can be removed. The two
+// kinds keep their own years: a year taken over before the program knew the
+// bayrams still has them. Every change is written through at once.
 class Holidays : public QObject {
     Q_OBJECT
 public:
@@ -38,5 +42,6 @@ private:
 
     SettingsStore& store_;
     holidays::DateSet days_;
-    holidays::YearSet takenOver_;
+    // Per official kind, the years whose days stand in days_.
+    std::array<holidays::YearSet, 2> takenOver_;
 };

@@ -209,6 +209,8 @@ QString SchoolDay::dayNotes() const {
     if (plan_.tableFor(today) < 0)
         notes << (plan_.dateChoice(today) == DayPlan::NoBells ? QStringLiteral("Bugün tatil")
                                                               : QStringLiteral("Bugün zil yok"));
+    else if (!plan_.halfDayOn(today).isEmpty())
+        notes << QStringLiteral("Bugün 13.00'ten sonra zil yok");
     if (clockSync_ && clockSync_->synchronized() == false)
         notes << QStringLiteral("Saat eşitlenmemiş");
     return notes.join(QStringLiteral("  "));

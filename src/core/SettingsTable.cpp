@@ -82,6 +82,10 @@ Setting resmiYillar() {
     return {kTatil, QStringLiteral("ResmiYillar"), QString(), Shape::Years};
 }
 
+Setting bayramYillar() {
+    return {kTatil, QStringLiteral("BayramYillar"), QString(), Shape::Years, true};
+}
+
 Setting gunTablosu(int weekday) {
     return {kTatil, indexedKey(QStringLiteral("Gun"), weekday),
             weekday >= 6 ? QStringLiteral("1") : QStringLiteral("0"), Shape::Table, true};
@@ -93,6 +97,19 @@ Setting haftaIciGunleri() {
 
 Setting haftaSonuGunleri() {
     return {kTatil, QStringLiteral("HaftaSonuGunleri"), QString(), Shape::Dates, true};
+}
+
+Setting onKasim() {
+    return {kToren, QStringLiteral("OnKasim"), QStringLiteral("1"), Shape::Flag, true};
+}
+
+Setting bayrakToreni() {
+    return {kToren, QStringLiteral("BayrakToreni"), QStringLiteral("0"), Shape::Flag, true};
+}
+
+Setting torenSaati(int day) {
+    return {kToren, indexedKey(QStringLiteral("TorenSaati"), day),
+            day == 0 ? QStringLiteral("08:20") : QStringLiteral("15:05"), Shape::Time, true};
 }
 
 namespace {
@@ -155,10 +172,15 @@ const std::vector<Setting>& table() {
         rows.push_back(sesCikisi());
         rows.push_back(tatilGunler());
         rows.push_back(resmiYillar());
+        rows.push_back(bayramYillar());
         for (int day = 1; day <= 7; ++day)
             rows.push_back(gunTablosu(day));
         rows.push_back(haftaIciGunleri());
         rows.push_back(haftaSonuGunleri());
+        rows.push_back(onKasim());
+        rows.push_back(bayrakToreni());
+        for (int day = 0; day < 2; ++day)
+            rows.push_back(torenSaati(day));
         return rows;
     }();
     return all;

@@ -25,11 +25,20 @@ Setting sesCikisi();
 // has taken over (until then they count as marked).
 Setting tatilGunler();
 Setting resmiYillar();
+// The same for the bayrams, kept apart: the program learnt them later.
+Setting bayramYillar();
 // Which table each weekday rings (1 Monday .. 7 Sunday), and the dates that
 // ring the weekday or the weekend table whatever day they fall on.
 Setting gunTablosu(int weekday);
 Setting haftaIciGunleri();
 Setting haftaSonuGunleri();
+
+// The ceremonies held without anyone at the PC: 10 Kasım's remembrance
+// ("1" on), the flag ceremony of the school week ("0" off) and its times on
+// the week's first (0) and last (1) school day.
+Setting onKasim();
+Setting bayrakToreni();
+Setting torenSaati(int day);
 
 // True when `value` has the setting's shape.
 bool fits(const Setting& setting, const QString& value);

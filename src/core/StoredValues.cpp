@@ -7,6 +7,7 @@
 StoredValues::StoredValues() {
     timex.fill(QString(5, QLatin1Char(' ')));
     Anons.fill(QStringLiteral(" "));
+    TorenSaati.fill(QStringLiteral("__:__"));
 }
 
 namespace {
@@ -31,4 +32,8 @@ void loadStoredValues(const SettingsStore& store, StoredValues& values) {
     for (int b = 0; b < timetable::kBreakCount; ++b)
         loadInt16(store, musicT(b), values.MusicT[b]);
     values.MasterVolume = store.get(masterVolume());
+    values.OnKasim = conversion::fitOneChar(store.get(onKasim()));
+    values.BayrakToreni = conversion::fitOneChar(store.get(bayrakToreni()));
+    for (int day = 0; day < 2; ++day)
+        values.TorenSaati[day] = conversion::fitFixed(store.get(torenSaati(day)), 5);
 }

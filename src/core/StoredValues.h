@@ -19,6 +19,9 @@ struct StoredValues {
     std::array<qint16, 10> Sesx{};
     std::array<qint16, timetable::kBreakCount> MusicT{};
     QString MasterVolume;
+    QString OnKasim = QStringLiteral("1");      // "1": 10 Kasım's remembrance by itself
+    QString BayrakToreni = QStringLiteral("0"); // "1": the week's flag ceremonies
+    std::array<QString, 2> TorenSaati;          // their times, as cells hold them
 
     StoredValues();
 };

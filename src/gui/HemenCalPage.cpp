@@ -11,6 +11,7 @@
 #include "sound/OutputChoice.h"
 #include "sound/Playback.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +76,19 @@ HemenCalPage::HemenCalPage(const PageContext& context, QWidget* parent)
         context_.volumeBoxes.attach(k, volume);
         label(this, item("lblSes", 2 * k + 1), QStringLiteral("%"), {4140, top + 330, 240, 285});
     }
+
+    remembranceSwitch_ =
+        check(this, QStringLiteral("chkOnKasim"),
+              QStringLiteral("10 Kasım 09.05 anması kendiliğinden çalsın"), {60, 3015, 4320, 225});
+    remembranceSwitch_->setToolTip(QStringLiteral("Okul günü olan 10 Kasım'da 09.05'te siren ve "
+                                                  "iki dakika saygı duruşu, 09.07'de İstiklal "
+                                                  "Marşı"));
+    connect(remembranceSwitch_, &QCheckBox::toggled, this, [this](bool on) {
+        if (context_.filling)
+            return;
+        context_.values.OnKasim = on ? QStringLiteral("1") : QStringLiteral("0");
+        context_.store.save(settings::onKasim(), context_.values.OnKasim);
+    });
 
     auto* image = label(this, QStringLiteral("Image1"), QString(), {60, 3240, 900, 900});
     image->setPixmap(bellPixmap(image->height()));
@@ -149,6 +163,9 @@ void HemenCalPage::outputChosen(int index) {
 void HemenCalPage::refresh() {
     for (QComboBox* delay : ceremonyDelays_)
         delay->setCurrentIndex(0);
+    whileFilling(context_.filling, [&] {
+        remembranceSwitch_->setChecked(context_.values.OnKasim == QLatin1String("1"));
+    });
     for (int k = 0; k < 3; ++k) {
         whileFilling(context_.filling, [&] {
             context_.volumeBoxes.box(k)->setText(QString::number(context_.values.Sesx[k]));

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +29,8 @@ public:
     QLineEdit* contactField() const { return contactField_; }
     QWidget* link() const { return link_; }
     QComboBox* outputList() const { return outputList_; }
+    // 10 Kasım's remembrance at 09:05, held by the program itself.
+    QCheckBox* remembranceSwitch() const { return remembranceSwitch_; }
 
     void refresh();
 
@@ -63,5 +66,6 @@ private:
     QLineEdit* contactField_ = nullptr;
     QWidget* link_ = nullptr;
     QComboBox* outputList_ = nullptr;
+    QCheckBox* remembranceSwitch_ = nullptr;
     bool followsOutputs_ = false;
 };

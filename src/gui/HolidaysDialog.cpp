@@ -1,10 +1,17 @@
 #include "gui/HolidaysDialog.h"
 
 #include "core/Holidays.h"
+#include "core/SettingsTable.h"
+#include "core/StoredValues.h"
+#include "core/Timetable.h"
+#include "core/ValueConversion.h"
+#include "gui/TimeCell.h"
 #include "platform/Clock.h"
+#include "platform/SettingsStore.h"
 
 #include <QAbstractSpinBox>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
@@ -19,6 +26,7 @@
 
 namespace {
 const QString kDayFormat = QStringLiteral("dd.MM.yyyy");
+const QString kHalfDayNote = QStringLiteral(": 13.00'ten sonra zil yok");
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     auto* b = new QPushButton(text, parent);
@@ -52,8 +60,9 @@ QString rangeText(const QDate& from, const QDate& to) {
 } // namespace
 
 HolidaysDialog::HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& clock,
-                               QWidget* parent)
-    : QDialog(parent), plan_(plan), holidays_(holidays), clock_(clock) {
+                               StoredValues& values, SettingsStore& store, QWidget* parent)
+    : QDialog(parent), plan_(plan), holidays_(holidays), clock_(clock), values_(values),
+      store_(store) {
     setObjectName(QStringLiteral("frmTatil"));
     setWindowTitle(QStringLiteral("Tatil Günleri"));
     setModal(false);
@@ -138,6 +147,7 @@ HolidaysDialog::HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& c
     layout->addWidget(calendar_);
     layout->addLayout(range);
     layout->addWidget(week);
+    layout->addWidget(flagCeremonyGroup());
     layout->addWidget(list_, 1);
     layout->addLayout(bottom);
 
@@ -159,6 +169,47 @@ HolidaysDialog::HolidaysDialog(DayPlan& plan, Holidays& holidays, const Clock& c
     calendar_->setSelectedDate(today);
     choose(today, today);
     showMarks();
+}
+
+QWidget* HolidaysDialog::flagCeremonyGroup() {
+    auto* group = new QGroupBox(
+        QStringLiteral("Bayrak töreni: haftanın ilk ve son okul gününde İstiklal Marşı"), this);
+    group->setObjectName(QStringLiteral("grpBayrakToreni"));
+    flagCeremony_ = new QCheckBox(QStringLiteral("Çalsın"), group);
+    flagCeremony_->setObjectName(QStringLiteral("chkBayrakToreni"));
+    flagCeremony_->setChecked(values_.BayrakToreni == QLatin1String("1"));
+    connect(flagCeremony_, &QCheckBox::toggled, this, [this](bool on) {
+        values_.BayrakToreni = on ? QStringLiteral("1") : QStringLiteral("0");
+        store_.save(settings::bayrakToreni(), values_.BayrakToreni);
+    });
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(flagCeremony_);
+    row->addSpacing(12);
+    const QString captions[2] = {QStringLiteral("İlk gün:"), QStringLiteral("Son gün:")};
+    const QString spoken[2] = {QStringLiteral("Haftanın ilk okul günü tören saati"),
+                               QStringLiteral("Haftanın son okul günü tören saati")};
+    for (int day = 0; day < 2; ++day) {
+        // A cell of the timetable's own kind, outside its numbering.
+        auto* cell = new TimeCell(timetable::kCellCount + day, group);
+        cell->setObjectName(QStringLiteral("txtTorenSaati_%1").arg(day));
+        cell->setAccessibleName(spoken[day]);
+        cell->setFixedWidth(cell->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 12);
+        cell->setText(values_.TorenSaati[day]);
+        connect(cell, &QLineEdit::textChanged, this, [this, day] { ceremonyTimeChanged(day); });
+        ceremonyTimes_[day] = cell;
+        row->addWidget(new QLabel(captions[day], group));
+        row->addWidget(cell);
+    }
+    row->addStretch();
+    return group;
+}
+
+void HolidaysDialog::ceremonyTimeChanged(int day) {
+    const QString value = conversion::fitFixed(ceremonyTimes_[day]->text(), 5);
+    if (value == values_.TorenSaati[day])
+        return;
+    values_.TorenSaati[day] = value;
+    store_.save(settings::torenSaati(day), value);
 }
 
 void HolidaysDialog::choose(const QDate& from, const QDate& to) {
@@ -210,7 +261,23 @@ void HolidaysDialog::showMarks() {
             calendar_->setDateTextFormat(day, tables[table]);
     }
 
-    // Holidays first, then the days given a table, each from today on.
+    QTextCharFormat eve;
+    eve.setBackground(QColor(0xf8, 0xe8, 0xa8));
+    for (int year = shownYear - 1; year <= shownYear + 1; ++year) {
+        for (QDate day(year, 1, 1); day.year() == year; day = day.addDays(1)) {
+            if (const QString name = plan_.halfDayOn(day); !name.isEmpty()) {
+                eve.setToolTip(name + kHalfDayNote);
+                calendar_->setDateTextFormat(day, eve);
+            } else if (const QString official = holidays::nationalHolidayName(day);
+                       !official.isEmpty()) {
+                QTextCharFormat named = calendar_->dateTextFormat(day);
+                named.setToolTip(official);
+                calendar_->setDateTextFormat(day, named);
+            }
+        }
+    }
+
+    // Holidays and eves first, then the days given a table, each from today on.
     const QDate today = clock_.now().date();
     const QSignalBlocker quiet(list_);
     list_->clear();
@@ -218,9 +285,31 @@ void HolidaysDialog::showMarks() {
          {DayPlan::NoBells, DayPlan::WeekdayTable, DayPlan::WeekendTable}) {
         holidays::DateSet ahead = plan_.datesWith(choice, today.year(), today.year() + 1);
         ahead.erase(ahead.begin(), ahead.lower_bound(today));
+        std::vector<holidays::Range> shown;
         for (const auto& [from, to] : holidays::ranges(ahead)) {
+            // A bayram's days are named one by one; a break keeps its range.
+            bool official = true;
+            for (QDate d = from; d <= to && official; d = d.addDays(1))
+                official = holidays::isNationalHoliday(d);
+            if (choice == DayPlan::NoBells && official && from != to) {
+                for (QDate d = from; d <= to; d = d.addDays(1))
+                    shown.emplace_back(d, d);
+            } else {
+                shown.emplace_back(from, to);
+            }
+        }
+        if (choice == DayPlan::NoBells) {
+            for (QDate d = today; d.year() <= today.year() + 1; d = d.addDays(1)) {
+                if (!plan_.halfDayOn(d).isEmpty())
+                    shown.emplace_back(d, d);
+            }
+            std::sort(shown.begin(), shown.end());
+        }
+        for (const auto& [from, to] : shown) {
             QString text = rangeText(from, to);
-            if (choice != DayPlan::NoBells)
+            if (const QString eveName = plan_.halfDayOn(from); !eveName.isEmpty())
+                text += QStringLiteral("  (") + eveName + kHalfDayNote + QLatin1Char(')');
+            else if (choice != DayPlan::NoBells)
                 text += QStringLiteral("  – ") + DayPlan::choiceName(choice);
             auto* item = new QListWidgetItem(text, list_);
             item->setData(Qt::UserRole, from);
@@ -230,5 +319,12 @@ void HolidaysDialog::showMarks() {
     for (int day = 1; day <= 7; ++day) {
         QComboBox* box = weekdays_[day - 1];
         box->setCurrentIndex(box->findData(int(plan_.weekdayChoice(day))));
+    }
+    // After an import the ceremony's settings may be new too.
+    const QSignalBlocker quietSwitch(flagCeremony_);
+    flagCeremony_->setChecked(values_.BayrakToreni == QLatin1String("1"));
+    for (int day = 0; day < 2; ++day) {
+        const QSignalBlocker quietCell(ceremonyTimes_[day]);
+        ceremonyTimes_[day]->setText(values_.TorenSaati[day]);
     }
 }

@@ -40,7 +40,8 @@ void MainWindow::showAbout() {
 
 void MainWindow::showHolidays() {
     if (!holidaysDialog_) {
-        holidaysDialog_ = new HolidaysDialog(plan_, holidays_, *platform_.clock, this);
+        holidaysDialog_ =
+            new HolidaysDialog(plan_, holidays_, *platform_.clock, values_, store_, this);
         holidaysDialog_->setAttribute(Qt::WA_DeleteOnClose);
     }
     holidaysDialog_->show();

@@ -15,6 +15,7 @@ inline const QString kMuzik = QStringLiteral("Müzik");
 inline const QString kSes = QStringLiteral("Ses");
 inline const QString kGenel = QStringLiteral("Genel");
 inline const QString kTatil = QStringLiteral("Tatil");
+inline const QString kToren = QStringLiteral("Tören");
 
 // What a stored value looks like when this program wrote it. A backup is
 // checked against it; `Internal` settings belong to this PC and are never

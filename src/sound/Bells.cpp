@@ -45,10 +45,22 @@ QString infoText(int row) {
     return texts.at(row);
 }
 
+namespace {
+QString fileOf(const QString& appPath, int row) {
+    return appPath + Playback::kMarslar + QString::number(row) + QStringLiteral(".mp3");
+}
+} // namespace
+
 void play(Playback& playback, const StoredValues& values, const QString& appPath, int row) {
-    const QString next = row == 1 ? Playback::kMarslar + QStringLiteral("0.mp3") : QString();
-    playback.play(appPath + Playback::kMarslar + QString::number(row) + QStringLiteral(".mp3"),
-                  next, values.Sesx.at(row), infoText(row), false);
+    const QString next = row == kSilence ? Playback::kMarslar + QStringLiteral("0.mp3") : QString();
+    playback.play(fileOf(appPath, row), next, values.Sesx.at(row), infoText(row), false);
+}
+
+void playAfterBell(Playback& playback, const StoredValues& values, const QString& appPath,
+                   int row) {
+    if (row == kSilence)
+        return play(playback, values, appPath, row); // it has a follow-up of its own
+    playback.playAfterCurrent(fileOf(appPath, row), values.Sesx.at(row), infoText(row));
 }
 
 QString delayTagFor(const QString& item) {

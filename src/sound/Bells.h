@@ -26,8 +26,14 @@ void ring(Playback& playback, const StoredValues& values, const QString& appPath
 // The anthem (0), the moment of silence followed by the anthem (1), the siren (2).
 namespace ceremonies {
 
+inline constexpr int kAnthem = 0;
+inline constexpr int kSilence = 1;
+inline constexpr int kSiren = 2;
+
 QString infoText(int row);
 void play(Playback& playback, const StoredValues& values, const QString& appPath, int row);
+// As play(), but a bell that plays now (with its announcement) is heard out first.
+void playAfterBell(Playback& playback, const StoredValues& values, const QString& appPath, int row);
 
 // The delay list's items as seconds, kept in its Tag; nothing for other texts.
 QString delayTagFor(const QString& item);

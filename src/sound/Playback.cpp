@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <random>
+#include <utility>
 
 Playback::Playback(Player& player, MasterLevel& master, StoredValues& values, const Clock& clock,
                    QObject* parent)
@@ -72,6 +73,8 @@ void Playback::followOutput(bool soundStarting) {
 
 void Playback::play(const QString& filename, const QString& nextSong, double vol,
                     const QString& info, bool music) {
+    if (!chaining_)
+        dropWaiting(QStringLiteral("yerine %1 başladı").arg(info));
     followOutput(true);
     if (outputs_)
         player_.setOutput(outputs_->inUse());
@@ -90,6 +93,33 @@ void Playback::play(const QString& filename, const QString& nextSong, double vol
     setInfo(info);
     setStopEnabled(true);
     emit playingChanged(true);
+}
+
+void Playback::playAfterCurrent(const QString& filename, double vol, const QString& info) {
+    if (!playing() || playingSong_) {
+        play(filename, QString(), vol, info, false);
+        return;
+    }
+    dropWaiting(QStringLiteral("yerine %1 bekliyor").arg(info));
+    afterCurrent_ = {filename, vol, info};
+    musicOn_ = false; // what waits comes before the break's music, and ends it
+}
+
+void Playback::endMusic() {
+    musicOn_ = false;
+    if (!playingSong_ || !playing())
+        return;
+    eventlog::info(QStringLiteral("Durduruldu: %1").arg(info_));
+    playingSong_ = false;
+    player_.stop();
+    goIdle();
+}
+
+void Playback::dropWaiting(const QString& why) {
+    if (afterCurrent_.file.isEmpty())
+        return;
+    eventlog::warning(QStringLiteral("%1 çalmadı: %2").arg(afterCurrent_.info, why));
+    afterCurrent_ = {};
 }
 
 void Playback::setVolume(double vol) {
@@ -113,7 +143,14 @@ void Playback::streamEnded(bool ok) {
         const auto index = volumeIndexForQueued(next);
         // An unknown queued path keeps the player's level as it is.
         const double vol = index ? values_.Sesx[*index] : -1.0;
+        chaining_ = true;
         play(appPath_ + next, QString(), vol, info_, musicOn_);
+        chaining_ = false;
+        return;
+    }
+    if (!afterCurrent_.file.isEmpty()) {
+        const Waiting waiting = std::exchange(afterCurrent_, {});
+        play(waiting.file, QString(), waiting.vol, waiting.info, false);
         return;
     }
     if (!musicOn_ || songFailures_ >= kMaxSongFailures) {
@@ -160,6 +197,7 @@ void Playback::prepare(const QString& filename, double vol) {
 void Playback::stop() {
     if (playing())
         eventlog::info(QStringLiteral("Durduruldu: %1").arg(info_));
+    dropWaiting(QStringLiteral("durduruldu"));
     nextSong_.clear();
     preparedFile_.clear();
     player_.stop();

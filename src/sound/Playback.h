@@ -43,6 +43,12 @@ public:
 
     void play(const QString& filename, const QString& nextSong, double vol, const QString& info,
               bool music);
+    // Plays the file once the bell playing now and its queued file have
+    // ended, before break music; at once when nothing or only music plays.
+    // A sound started meanwhile drops it, as any queued file.
+    void playAfterCurrent(const QString& filename, double vol, const QString& info);
+    // Break music ends: a song playing now stops, and none follows a bell.
+    void endMusic();
     void setVolume(double vol);
     void stop();
     // `filename` is due in the coming minute at `vol`, as Playback::play() will be
@@ -75,6 +81,7 @@ private:
     void followOutput(bool soundStarting);
     bool playRandomSong();
     void goIdle();
+    void dropWaiting(const QString& why);
     void setInfo(const QString& info);
     void setStopEnabled(bool enabled);
 
@@ -86,6 +93,13 @@ private:
     QString appPath_;
     QString current_; // the file last opened, for the log
     QString nextSong_;
+    // What plays once the current sound and nextSong_ have ended.
+    struct Waiting {
+        QString file;
+        double vol = 0;
+        QString info;
+    } afterCurrent_;
+    bool chaining_ = false; // streamEnded() starts the queued file
     QString info_;
     bool stopEnabled_ = false;
     bool musicOn_ = false;

@@ -1,10 +1,12 @@
 #pragma once
 
 // The school year of tst_year as the school plans it: its own timetable,
-// Turkey's national days of 2026-27 written out, the marked breaks, an exam
-// week on the weekend table and the weekday choices of each term; and where
-// the bells of that plan fall. Times are "wall seconds": the day's Julian
-// number times 86400 plus the seconds into the day, on the program's clock.
+// Turkey's national days and bayrams of 2026-27 written out with the eves
+// whose afternoon is off, the marked breaks, an exam week on the weekend
+// table and the weekday choices of each term, 10 Kasım's remembrance and the
+// week's flag ceremonies; and where the bells and ceremonies of that plan fall. Times are "wall
+// seconds": the day's Julian number times 86400 plus the seconds into the day, on the program's
+// clock.
 #include "core/DayPlan.h"
 #include "core/Holidays.h"
 #include "core/SettingsTable.h"
@@ -27,15 +29,34 @@ inline const QDate kLastDay(2027, 6, 18);
 inline constexpr int kIdleSuspendMinutes = 20; // GNOME on mains power
 inline constexpr int kLateSecs = 120;          // a bell rings late only within 2 minutes
 
-// Turkey's national days inside the school year.
+// Turkey's national days and bayrams inside the school year.
 inline const std::vector<QDate> kNationalDays{
     QDate(2026, 10, 29), // Cumhuriyet Bayramı
     QDate(2027, 1, 1),   // Yılbaşı
+    QDate(2027, 3, 9),   // Ramazan Bayramı, Tuesday to Thursday
+    QDate(2027, 3, 10),  //
+    QDate(2027, 3, 11),  //
     QDate(2027, 4, 23),  // Ulusal Egemenlik ve Çocuk Bayramı
     QDate(2027, 5, 1),   // Emek ve Dayanışma Günü
-    QDate(2027, 5, 19),  // Atatürk'ü Anma, Gençlik ve Spor Bayramı
+    QDate(2027, 5, 16),  // Kurban Bayramı, Sunday to Wednesday: a Monday holiday
+    QDate(2027, 5, 17),  //
+    QDate(2027, 5, 18),  //
+    QDate(2027, 5, 19),  // Atatürk'ü Anma, Gençlik ve Spor Bayramı, Kurban Bayramı's last day
 };
-// Marked breaks: the winter break and Ramazan Bayramı.
+// The eves: no bells from 13:00 on, unless the day has a table of its own.
+inline const std::vector<QDate> kHalfDays{
+    QDate(2026, 10, 28), // inside the exam week: its table rings the whole day
+    QDate(2027, 3, 8),   // a Monday: the week still opens that morning
+    QDate(2027, 5, 15),  // a Saturday
+};
+inline constexpr int kHalfDayFromMinute = 13 * 60;
+// The flag ceremony's times on the week's first and last school day.
+inline constexpr const char* kOpeningTime = "08:20";
+inline constexpr const char* kClosingTime = "15:05";
+// Bell kinds 0 to 2; the ceremonies' sounds after them.
+inline constexpr int kAnthem = 3, kSiren = 4;
+// Marked breaks: the winter break, and Ramazan Bayramı marked by a school
+// that had it by hand before the program knew it.
 inline const std::vector<std::pair<QDate, QDate>> kBreaks{
     {QDate(2027, 1, 25), QDate(2027, 2, 5)},
     {QDate(2027, 3, 9), QDate(2027, 3, 11)},
@@ -122,17 +143,63 @@ inline int tableOn(const QDate& date) {
     return choice == 2 ? -1 : choice;
 }
 
+inline bool isHalfDay(const QDate& date) {
+    const bool given = date >= kExamFrom && date <= kExamTo; // a table of its own
+    return !given && std::find(kHalfDays.begin(), kHalfDays.end(), date) != kHalfDays.end();
+}
+
+// Open for school: the weekday table, or a weekday on the weekend table.
+inline bool isSchoolDay(const QDate& date) {
+    const int table = tableOn(date);
+    return table == 0 || (table == 1 && date.dayOfWeek() <= 5);
+}
+
+inline qint64 wallOf(const QDate& date, int minute) {
+    return date.toJulianDay() * 86400 + minute * 60;
+}
+inline int minuteOf(const char* hhmm) {
+    return QTime::fromString(QString::fromLatin1(hhmm), QStringLiteral("HH:mm"))
+               .msecsSinceStartOfDay() /
+           60000;
+}
+
+// The timetable's bells of the day, then the ceremonies, in time order.
 inline std::vector<Bell> bellsOn(const QDate& date) {
     std::vector<Bell> bells;
     const int table = tableOn(date);
     if (table < 0)
         return bells;
+    const int until = isHalfDay(date) ? kHalfDayFromMinute : 24 * 60;
+    int lastBell = -1;
     for (const auto& row : table == 0 ? kWeekdayRows : kWeekendRows) {
         for (int kind = 0; kind < 3; ++kind) {
-            const QTime t =
-                QTime::fromString(QString::fromLatin1(row[kind]), QStringLiteral("HH:mm"));
-            bells.push_back({date.toJulianDay() * 86400 + t.msecsSinceStartOfDay() / 1000, kind});
+            const int minute = minuteOf(row[kind]);
+            if (minute >= until)
+                continue;
+            lastBell = std::max(lastBell, minute);
+            bells.push_back({wallOf(date, minute), kind});
         }
+    }
+    if (isSchoolDay(date)) {
+        if (date.month() == 11 && date.day() == 10) {
+            bells.push_back({wallOf(date, 9 * 60 + 5), kSiren});
+            bells.push_back({wallOf(date, 9 * 60 + 7), kAnthem});
+        }
+        const QDate monday = date.addDays(1 - date.dayOfWeek());
+        QDate first, last;
+        for (int d = 0; d < 7; ++d) {
+            if (isSchoolDay(monday.addDays(d))) {
+                last = monday.addDays(d);
+                if (!first.isValid())
+                    first = last;
+            }
+        }
+        // On an eve the week closes with the morning's last bell.
+        const auto held = [&](int minute) { return minute < until ? minute : lastBell; };
+        if (date == first)
+            bells.push_back({wallOf(date, held(minuteOf(kOpeningTime))), kAnthem});
+        if (date == last && held(minuteOf(kClosingTime)) >= 0)
+            bells.push_back({wallOf(date, held(minuteOf(kClosingTime))), kAnthem});
     }
     std::sort(bells.begin(), bells.end(), [](const Bell& a, const Bell& b) { return a.at < b.at; });
     return bells;
@@ -177,6 +244,9 @@ inline void writeSchoolSettings(SettingsStore& store) {
     store.save(settings::anons(1), QStringLiteral("0"));
     store.save(settings::anons(2), QStringLiteral("1"));
     store.save(settings::masterVolume(), QStringLiteral("2"));
+    store.save(settings::bayrakToreni(), QStringLiteral("1"));
+    store.save(settings::torenSaati(0), QString::fromLatin1(kOpeningTime));
+    store.save(settings::torenSaati(1), QString::fromLatin1(kClosingTime));
     Holidays holidays(store);
     DayPlan plan(store, holidays);
     for (const auto& [from, to] : kBreaks)

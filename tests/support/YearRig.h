@@ -122,19 +122,29 @@ public:
     void logged(const QString& line) {
         static const QRegularExpression ringing(
             QStringLiteral("^Çalıyor: (Öğrenci giriş|Öğretmen giriş|Çıkış) zili \\((.*)\\)$"));
+        static const QRegularExpression ceremony(
+            QStringLiteral("^Çalıyor: (İstiklal Marşı|Siren) \\([02]\\.mp3\\)$"));
         static const QRegularExpression missedLine(
-            QStringLiteral("^(Öğrenci giriş|Öğretmen giriş|Çıkış) zili (\\d\\d):(\\d\\d) çalmadı"));
+            QStringLiteral("^(Öğrenci giriş zili|Öğretmen giriş zili|Çıkış zili|10 Kasım anması "
+                           "\\(siren|10 Kasım anması \\(İstiklal|Bayrak töreni).* "
+                           "(\\d\\d):(\\d\\d) çalmadı"));
         const auto kindOf = [](const QString& name) {
             return name.startsWith(QStringLiteral("Öğrenci"))    ? 0
                    : name.startsWith(QStringLiteral("Öğretmen")) ? 1
-                                                                 : 2;
+                   : name.startsWith(QStringLiteral("Çıkış"))    ? 2
+                   : name.endsWith(QStringLiteral("(siren"))     ? kSiren
+                                                                 : kAnthem;
         };
         if (!form)
             return;
         const qint64 now = shownWall();
-        if (const auto m = ringing.match(line); m.hasMatch()) {
-            const int kind = kindOf(m.captured(1));
-            if (m.captured(2) != form->values().Zil[kind])
+        const auto m = ringing.match(line);
+        const auto c = ceremony.match(line);
+        if (m.hasMatch() || c.hasMatch()) {
+            const int kind = c.hasMatch()
+                                 ? (c.captured(1) == QStringLiteral("Siren") ? kSiren : kAnthem)
+                                 : kindOf(m.captured(1));
+            if (m.hasMatch() && m.captured(2) != form->values().Zil[kind])
                 return; // its announcement
             const bool heard = fakes.mixer.open && fakes.mixer.wave != fakes.mixer.waveMin;
             // The bell it stands for: of its kind, the latest at or before now.
@@ -147,11 +157,11 @@ public:
             ++observed[{bellAt, kind, outcome}];
             return;
         }
-        if (const auto m = missedLine.match(line); m.hasMatch()) {
-            const int minute = m.captured(2).toInt() * 60 + m.captured(3).toInt();
+        if (const auto missed = missedLine.match(line); missed.hasMatch()) {
+            const int minute = missed.captured(2).toInt() * 60 + missed.captured(3).toInt();
             const int nowMinute = int(now % 86400) / 60;
             const QDate day = minute > nowMinute ? dateOf(now).addDays(-1) : dateOf(now);
-            ++observed[{day.toJulianDay() * 86400 + minute * 60, kindOf(m.captured(1)),
+            ++observed[{day.toJulianDay() * 86400 + minute * 60, kindOf(missed.captured(1)),
                         MissedLogged}];
         }
     }
@@ -175,7 +185,11 @@ public:
             }
         };
         const auto ringNow = [&](const Bell& b) {
-            add(b, !fakes.mixer.open ? Silent : now - b.at < 60 ? OnTime : Late);
+            // A ceremony is held in its own minute only, never late.
+            if (b.kind >= kAnthem && now - b.at >= 60)
+                add(b, MissedLogged);
+            else
+                add(b, !fakes.mixer.open ? Silent : now - b.at < 60 ? OnTime : Late);
         };
         if (fresh_) {
             // A program started afresh rings only its own minute; what fell
