@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
@@ -275,6 +276,43 @@ private slots:
         QCOMPARE(s.form->values().timex[2], QStringLiteral("09:10"));
         QVERIFY2(s.fakes.dialogs.messages.last().startsWith(QStringLiteral("Yedek içe aktarıldı")),
                  qPrintable(s.fakes.dialogs.messages.join('|')));
+    }
+
+    // The ceremonies' switches and times are stored, and a backup brings them back.
+    void ceremonySettingsAreStored() {
+        Started s; // Monday 2026-12-07
+        auto* remembrance = s.form->findChild<QCheckBox*>("chkOnKasim");
+        QVERIFY(remembrance->isChecked());
+        remembrance->click();
+        QCOMPARE(s.store->get(settings::onKasim()), QStringLiteral("0"));
+        QCOMPARE(s.form->values().OnKasim, QStringLiteral("0"));
+
+        s.form->findChild<QToolBar*>("Toolbar1")->actions().at(1)->trigger();
+        HolidaysDialog* dialog = s.form->holidaysWindow();
+        QVERIFY(!dialog->flagCeremonySwitch()->isChecked());
+        s.fakes.dialogs.chosenFile = s.folders.root() + QStringLiteral("/yedek.ini");
+        s.form->backupMenu()->exportSettings();
+        dialog->flagCeremonySwitch()->click();
+        dialog->ceremonyTime(1)->setText(QStringLiteral("12:3_"));
+        QCOMPARE(s.store->get(settings::bayrakToreni()), QStringLiteral("1"));
+        QCOMPARE(s.store->get(settings::torenSaati(1)), QStringLiteral("12:3_"));
+        QCOMPARE(s.form->values().TorenSaati[1], QStringLiteral("12:3_"));
+        // The list names the eves and each bayram day of the year ahead.
+        QVERIFY(!dialog->findChild<QListWidget*>("lstTatil")
+                     ->findItems(QStringLiteral("08.03.2027 Pazartesi  (Ramazan Bayramı arifesi: "
+                                                "13.00'ten sonra zil yok)"),
+                                 Qt::MatchExactly)
+                     .isEmpty());
+        QVERIFY(!dialog->findChild<QListWidget*>("lstTatil")
+                     ->findItems(QStringLiteral("Kurban Bayramı 2. gün"), Qt::MatchContains)
+                     .isEmpty());
+
+        s.form->backupMenu()->importSettings();
+        QVERIFY(!dialog->flagCeremonySwitch()->isChecked());
+        QCOMPARE(dialog->ceremonyTime(1)->text(), QStringLiteral("15:05"));
+        QCOMPARE(s.form->values().BayrakToreni, QStringLiteral("0"));
+        s.form->tabs()->setCurrentIndex(0);
+        QVERIFY(!remembrance->isChecked()); // as it was exported
     }
 
     // A typed time reaches the day's logic (the wake-up, the tray's tip)
