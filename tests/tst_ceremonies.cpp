@@ -66,6 +66,7 @@ private slots:
         QVERIFY(!r.playback.playing() && !r.playback.musicOn());
         QVERIFY(r.mixer.wave == r.mixer.waveMin);
         QVERIFY(log.has(QStringLiteral("Ramazan Bayramı arifesi: 13.00'ten sonra zil yok")));
+        QCOMPARE(r.day->dayNotes(), QStringLiteral("Bugün 13.00'ten sonra zil yok"));
         QVERIFY(log.has(QStringLiteral("teneffüs müziği 13.00'te bitti")));
         passUntil(r, on(eve, 16, 0));
         QCOMPARE(openedSince(r.player, before), QStringList()); // 13:20 ... 15:00 silent
