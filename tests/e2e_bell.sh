@@ -50,7 +50,7 @@ volume() {
 streams() { pactl list sink-inputs | grep -c "Corked: no"; }
 # Loudest sample on the sink's monitor over half a second.
 loudness() {
-    parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |
+    timeout 30 parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |
         head -c 22050 | od -An -v -t d2 -w2 |
         awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}'
 }
