@@ -4,6 +4,8 @@
 #   scripts/with-test-services.sh bench/system.sh [MINUTES_OF_BELLS] [IDLE_MINUTES] \
 #       [SCHOOL_DAYS_OF_THE_MONTH] [MINUTES_OF_THE_SHORT_DAY]
 set -u
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 b=${BUILD_DIR:-build}
 bells=${1:-5}
 idle=${2:-2}
@@ -35,9 +37,10 @@ day_idle_mb() {
         echo "Aktif=1"
         for ((r = 0; r < 12; r++)); do echo "MusicT%28$r%29=1"; done
     } >"$root/config/VelmarDorl/VelmarDorl.ini"
-    libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1)
+    libfaketime=$(find /usr/lib -path '*/faketime/libfaketime.so.1' 2>/dev/null | head -1)
     [ -n "$libfaketime" ] || { echo "? (no faketime)"; rm -rf "$root"; return; }
-    # Its own runtime folder, the session's sound server.
+    # Its own runtime folder, the session's sound server (found in the outer one).
+    # shellcheck disable=SC2097,SC2098
     PULSE_SERVER=${PULSE_SERVER:-unix:$XDG_RUNTIME_DIR/pulse/native} \
         XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run LD_PRELOAD=$libfaketime \
         FAKETIME="@2026-12-07 08:59:50" FAKETIME_DONT_FAKE_MONOTONIC=1 \

@@ -2,7 +2,9 @@
 # Includes run one way: gui -> core/sound -> platform. A lower folder that
 # includes a higher one, or Qt Widgets outside gui/, is reported; exit 1.
 set -uo pipefail
-cd "$(dirname "$0")/../src"
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/utf8.sh"
+cd "$(dirname "$0")/../src" || exit 1
 bad=0
 report() { echo "$1"; bad=1; }
 while IFS= read -r line; do

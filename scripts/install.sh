@@ -8,6 +8,7 @@
 # VELMAR_BUILD_DIR may name an existing build to install from.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/utf8.sh
 
 start=1
 if [ "${1:-}" = "--no-start" ]; then
@@ -21,7 +22,7 @@ if [ -z "$build" ]; then
     . scripts/packages.sh
     # shellcheck disable=SC2086
     install_packages $BUILD_PACKAGES $RUN_PACKAGES
-    build=build-release
+    build="build-release"
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
     cmake --build "$build" -j"$(nproc)" --target velmar-dorl sil
 fi

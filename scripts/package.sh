@@ -7,6 +7,7 @@
 # package as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/utf8.sh
 . scripts/packages.sh
 # shellcheck disable=SC2086
 install_packages $BUILD_PACKAGES dpkg-dev
@@ -17,6 +18,7 @@ if [ -z "$build" ]; then
     # Debian's hardening: fortified functions, stack protector, read-only
     # relocations bound at start. CMake reads no CPPFLAGS: they go with CXXFLAGS.
     eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    # shellcheck disable=SC2153 # CPPFLAGS comes from dpkg-buildflags above
     export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
     launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and starts Velmar Dorl on its built-in sounds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/utf8.sh
 . scripts/packages.sh
 # shellcheck disable=SC2086
 install_packages $BUILD_PACKAGES $RUN_PACKAGES

@@ -4,6 +4,8 @@
 # with a null sink: PulseAudio, or PipeWire with VELMAR_SOUND_SERVER=pipewire.
 # Everything is stopped again afterwards.
 set -uo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/utf8.sh"
 
 work=$(mktemp -d /tmp/velmar-services.XXXXXX)
 pids=()
@@ -22,12 +24,25 @@ export XDG_RUNTIME_DIR="$work/runtime"
 export XDG_CONFIG_HOME="$work/config"
 export VELMAR_TEST_SERVICES=1
 
-# X server and tray host. Each service is waited for up to 30 s: a busy PC starts them slowly.
+# Each service is waited for up to 30 s (a busy PC starts them slowly), and
+# one that is not up by then is named; the helper scripts below use the same.
+cat >"$work/await" <<'SH'
+#!/usr/bin/env bash
+# await WHAT COMMAND...: runs COMMAND every 0.1 s until it succeeds, for up to 30 s.
+what=$1
+shift
+for _ in $(seq 300); do "$@" >/dev/null 2>&1 && exit 0; sleep 0.1; done
+echo "with-test-services: gave up after 30 s waiting for $what" >&2
+exit 1
+SH
+chmod +x "$work/await"
+
+# X server and tray host.
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=$display
-for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+"$work/await" "the X server $display" xdpyinfo
 
 # Session bus.
 eval "$(dbus-launch --sh-syntax)"
@@ -39,7 +54,7 @@ cat >"$work/trayer-ctl" <<SH
 if [ "\$1" = stop ]; then
     pid=\$(cat "$work/trayer.pid" 2>/dev/null) || exit 0
     kill "\$pid" 2>/dev/null
-    for _ in \$(seq 300); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
+    "$work/await" "trayer (\$pid) to end" sh -c "! kill -0 \$pid"
     rm -f "$work/trayer.pid"
 else
     [ -f "$work/trayer.pid" ] && exit 0
@@ -58,21 +73,22 @@ if [ "${VELMAR_SOUND_SERVER:-pulseaudio}" = pipewire ]; then
 #!/usr/bin/env bash
 [ -f "$work/pw.pids" ] && kill \$(cat "$work/pw.pids") 2>/dev/null
 for pid in \$(cat "$work/pw.pids" 2>/dev/null); do
-    for _ in \$(seq 300); do kill -0 "\$pid" 2>/dev/null || break; sleep 0.1; done
+    "$work/await" "PipeWire's process \$pid to end" sh -c "! kill -0 \$pid"
 done
 rm -f "$work/pw.pids" "$work/runtime/pipewire-0" "$work/runtime/pipewire-0.lock"
 HOME="$work/home" setsid pipewire >>"$work/pw.log" 2>&1 &
 echo \$! >>"$work/pw.pids"
-for _ in \$(seq 300); do [ -S "$work/runtime/pipewire-0" ] && break; sleep 0.1; done
+"$work/await" "PipeWire's socket" test -S "$work/runtime/pipewire-0"
 HOME="$work/home" setsid wireplumber >>"$work/pw.log" 2>&1 &
 echo \$! >>"$work/pw.pids"
 HOME="$work/home" setsid pipewire-pulse >>"$work/pw.log" 2>&1 &
 echo \$! >>"$work/pw.pids"
-for _ in \$(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+"$work/await" "pipewire-pulse to answer" pactl info
 pactl load-module module-null-sink sink_name=velmar_null >/dev/null
-for _ in \$(seq 300); do pactl set-default-sink velmar_null 2>/dev/null &&
-    pactl info | grep -q "Default Sink: velmar_null" && break; sleep 0.1; done
+"$work/await" "PipeWire to take velmar_null as its default" sh -c \
+    'pactl set-default-sink velmar_null && pactl info | grep -q "Default Sink: velmar_null"'
 SH
+    # shellcheck disable=SC2046 # one process number a word
     stop_sound() { [ -f "$work/pw.pids" ] && kill $(cat "$work/pw.pids") 2>/dev/null; }
 else
     # PulseAudio with a null sink; norewinds keeps end of stream on time.
@@ -85,10 +101,11 @@ PA
     cat >"$work/restart-pulse" <<SH
 #!/usr/bin/env bash
 pkill -f "pulseaudio -n -F $work/pulse.pa"
-for _ in \$(seq 300); do pgrep -f "pulseaudio -n -F $work/pulse.pa" >/dev/null || break; sleep 0.1; done
+# [p]: the pattern does not match the line of the shell that runs it.
+"$work/await" "the old PulseAudio to end" sh -c '! pgrep -f "[p]ulseaudio -n -F $work/pulse.pa"'
 HOME="$work/home" setsid pulseaudio -n -F "$work/pulse.pa" --exit-idle-time=-1 --daemonize=no \\
     --system=false --disallow-exit >>"$work/pulse.log" 2>&1 &
-for _ in \$(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+"$work/await" "PulseAudio to answer" pactl info
 SH
     stop_sound() { pkill -f "pulseaudio -n -F $work/pulse.pa" 2>/dev/null; }
 fi

@@ -4,6 +4,8 @@
 # MIDI songs with make_midi.py. The results are committed; run this again
 # only to change them. Needs: sox espeak-ng lame python3.
 set -euo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -30,13 +30,28 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <langinfo.h>
 #include <malloc.h>
 #include <unistd.h>
 
 namespace {
+
+// Qt 6 takes file names as UTF-8 whatever the locale, but Xlib writes a
+// window's legacy title (WM_NAME) in the locale's encoding: started with no
+// locale (a cron job, a bare systemd unit), a title's Turkish letters came out
+// there as Latin-1 mojibake. Such a start reads and writes characters as
+// UTF-8: C.UTF-8 is always there on Debian.
+void useUtf8Characters() {
+    std::setlocale(LC_ALL, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0)
+        return;
+    qputenv(qEnvironmentVariableIsEmpty("LC_ALL") ? "LC_CTYPE" : "LC_ALL", "C.UTF-8");
+    std::setlocale(LC_ALL, "");
+}
 
 // With VELMAR_DORL_STARTUP_REPORT set, the program prints how long it took
 // from process start until its event loop ran (the kernel keeps the start in
@@ -92,6 +107,7 @@ int importBackup(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    useUtf8Characters();
     if (argc == 2 && std::strcmp(argv[1], DesktopEventSounds::kGSettingsArgument) == 0)
         return DesktopEventSounds::silenceGSettings() ? 0 : 1;
     if (argc >= 2 && std::strcmp(argv[1], "--import") == 0) {

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2016 # wait_for's conditions, single-quoted, are evaluated afresh each time
 # The real program rings a real bell: started through faketime a few seconds
 # before a weekday's 09:10 with fresh settings, under Xvfb with the test
 # services' PulseAudio null sink. Also: music after the bell, the computer
@@ -6,8 +7,10 @@
 # restarted between two bells, and 10 Kasım's remembrance.
 # Usage: e2e_bell.sh BUILD_DIR (run under scripts/with-test-services.sh)
 set -uo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 build=$(cd "$1" && pwd)
-libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1)
+libfaketime=$(find /usr/lib -path '*/faketime/libfaketime.so.1' 2>/dev/null | head -1)
 if ! pactl info >/dev/null 2>&1 || [ -z "${DISPLAY:-}" ] || [ -z "$libfaketime" ]; then
     [ -n "${VELMAR_TEST_SERVICES:-}" ] && { echo "FAIL: the test services are incomplete"; exit 1; }
     echo "SKIP: needs a display, a sound server and faketime"; exit 0
@@ -33,8 +36,9 @@ pipewire=$(pactl info | grep -c PipeWire)
 # The test's own streams are named so; PipeWire lists one a moment after it ended.
 ours() { pactl list sink-inputs | grep -c 'application.name = "velmar-test"'; }
 silence() {
-    head -c 8820 /dev/zero | pacat -d "$sink" -n velmar-test --raw --format=s16le --rate=22050 --channels=1
-    wait_for 10 'test "$(ours)" = 0'
+    head -c 8820 /dev/zero | timeout 30 pacat -d "$sink" -n velmar-test --raw --format=s16le \
+        --rate=22050 --channels=1 || fail "pacat did not play 0.2 s of silence within 30 s"
+    wait_for 10 'test "$(ours)" = 0' || fail "the test's own stream of silence still listed after 10 s"
 }
 volume() {
     [ "$pipewire" = 0 ] || silence
@@ -46,7 +50,7 @@ volume() {
 streams() { pactl list sink-inputs | grep -c "Corked: no"; }
 # Loudest sample on the sink's monitor over half a second.
 loudness() {
-    parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |
+    timeout 30 parec -d "$sink.monitor" --raw --format=s16le --rate=22050 --channels=1 2>/dev/null |
         head -c 22050 | od -An -v -t d2 -w2 |
         awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}'
 }
@@ -69,7 +73,7 @@ user_sound() {
     kill "$player" 2>/dev/null
     wait "$player" 2>/dev/null
     record_stop
-    wait_for 10 'test "$(ours)" = 0'
+    wait_for 10 'test "$(ours)" = 0' || fail "the test's own melody still listed after 10 s"
 }
 within() { # value reference: value lies between half and twice the reference
     [ "$1" -ge $(($2 / 2)) ] && [ "$1" -le $(($2 * 2)) ]
@@ -91,7 +95,7 @@ start() { # app-folder config-folder "date time" [args]
     export XDG_CONFIG_HOME="$2"
     # libfaketime itself rather than the faketime wrapper, so that $! is the program.
     LD_PRELOAD="$libfaketime" FAKETIME="@$3" FAKETIME_DONT_FAKE_MONOTONIC=1 \
-        "$1/velmar-dorl" ${4:-} >"$root/out.log" 2>&1 &
+        "$1/velmar-dorl" ${4:+"$4"} >"$root/out.log" 2>&1 &
     program=$!
 }
 stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; program=""; }
@@ -201,6 +205,7 @@ pactl set-sink-volume "$sink" 100%
 start "$root/b" "$root/config-e" "2026-12-07 07:00:00" -systray
 wait_for 30 'test "$(volume)" = 0' || fail "not muted at start-up (e): $(volume)%"
 kill -TERM "$program"
+wait_for 30 '! kill -0 "$program" 2>/dev/null' || fail "the program did not end within 30 s of SIGTERM"
 wait "$program"
 code=$?
 program=""

@@ -3,6 +3,8 @@
 # option 0 leaves nothing behind and ends the running program.
 # Usage: e2e_uninstall.sh BUILD_DIR (run under scripts/with-test-services.sh)
 set -uo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
@@ -10,7 +12,37 @@ if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
     echo "SKIP: needs an X display and xdotool"; exit 0
 fi
 
-fail() { echo "FAIL: $*"; kill "${program:-0}" 2>/dev/null; exit 1; }
+fail() {
+    echo "FAIL: $*"
+    kill "${program:-0}" 2>/dev/null
+    pkill -f "$XDG_RUNTIME_DIR/sill" 2>/dev/null
+    exit 1
+}
+# Every wait has a bound: await SECONDS WHAT COMMAND... runs COMMAND every 0.1 s
+# until it succeeds, and fails the test naming WHAT when the time is up.
+await() {
+    local seconds=$1 what=$2
+    shift 2
+    for _ in $(seq $((seconds * 10))); do "$@" && return 0; sleep 0.1; done
+    fail "waited $seconds s for $what"
+}
+running() { kill -0 "$1" 2>/dev/null; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# A window of the given title (a regular expression) that is mapped, for
+# xdotool's key presses; its number in $window. xdotool reads the title in the
+# locale's encoding: this script runs in UTF-8 (scripts/utf8.sh).
+shown() { # title [pid]
+    window=$(xdotool search --all --onlyvisible ${2:+--pid "$2"} --name "$1" 2>/dev/null | head -1)
+    [ -n "$window" ]
+}
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+press() { # window keys...: focuses the window, then presses the keys
+    local target=$1
+    shift
+    xdotool windowfocus "$target" 2>/dev/null
+    await 10 "the window $target to take the focus" focused "$target"
+    xdotool key "$@"
+}
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 export HOME="$root/home" XDG_CONFIG_HOME="$root/home/.config" XDG_DATA_HOME="$root/home/.local/share"
@@ -34,49 +66,32 @@ fi
 # The first start by hand registers the log-on start.
 "$install/velmar-dorl" >/dev/null 2>&1 &
 program=$!
-for _ in $(seq 100); do
-    [ -f "$XDG_CONFIG_HOME/autostart/velmar-dorl.desktop" ] && break
-    sleep 0.1
-done
-[ -f "$XDG_CONFIG_HOME/autostart/velmar-dorl.desktop" ] || fail "no log-on entry"
+await 30 "the log-on entry the first start writes" test -f "$XDG_CONFIG_HOME/autostart/velmar-dorl.desktop"
 
 # Installing again over the running program: the old one ends, the new one starts.
 VELMAR_BUILD_DIR="$build" "$here/scripts/install.sh" >/dev/null || fail "install again"
 kill -0 "$program" 2>/dev/null && fail "the old program still runs after installing again"
 new=""
-for _ in $(seq 300); do
+started_anew() {
     new=$(head -n 1 "$XDG_RUNTIME_DIR/VelmarDorl.lock" 2>/dev/null)
-    [ -n "$new" ] && [ "$new" != "$program" ] && kill -0 "$new" 2>/dev/null && break
-    new=""
-    sleep 0.1
-done
-[ -n "$new" ] || fail "the new program did not start"
+    [ -n "$new" ] && [ "$new" != "$program" ] && running "$new"
+}
+await 30 "the program started by the second install to take the lock" started_anew
 program=$new
-"$install/Kaldır/sil" || fail "first stage"
+# Started with no locale at all: its window's title is found all the same
+# (xdotool reads the legacy WM_NAME, which Xlib writes in the locale's encoding).
+env -u LC_ALL -u LC_CTYPE -u LANG -u LANGUAGE "$install/Kaldır/sil" || fail "first stage"
 [ -x "$XDG_RUNTIME_DIR/sill" ] || fail "no copy named sill"
-window=$(xdotool search --sync --name 'Velmar Dorl programını kaldır.' | head -1)
-[ -n "$window" ] || fail "no uninstaller window"
-sleep 0.5
-xdotool windowfocus --sync "$window"
-xdotool key space    # the first option: everything
-xdotool key Return   # Devam
+await 60 "the uninstaller's window 'Velmar Dorl programını kaldır.'" shown '^Velmar Dorl programını kaldır\.$'
+# The first option (everything), then Devam.
+press "$window" space Return
 # The final message is sill's own window titled "Velmar Dorl".
 sill=$(pgrep -f "$XDG_RUNTIME_DIR/sill" | head -1)
 [ -n "$sill" ] || fail "sill ended early"
-done_box=""
-for _ in $(seq 100); do
-    done_box=$(xdotool search --all --onlyvisible --pid "$sill" --name '^Velmar Dorl$' 2>/dev/null | head -1)
-    [ -n "$done_box" ] && break
-    sleep 0.1
-done
-[ -n "$done_box" ] || fail "no final message"
-sleep 0.5
-xdotool windowfocus --sync "$done_box"
-xdotool key Return
-for _ in $(seq 50); do pgrep -f "$XDG_RUNTIME_DIR/sill" >/dev/null || break; sleep 0.1; done
-pgrep -f "$XDG_RUNTIME_DIR/sill" >/dev/null && fail "sill still runs"
-for _ in $(seq 300); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$program" 2>/dev/null && fail "the main program still runs"
+await 30 "sill's final message, a window titled 'Velmar Dorl'" shown '^Velmar Dorl$' "$sill"
+press "$window" Return
+await 10 "sill ($sill) to end after its final message" ended "$sill"
+await 30 "the main program ($program) to end" ended "$program"
 
 left=""
 for f in "$install" "$HOME/Desktop/Velmar Dorl.desktop" "$XDG_DATA_HOME/applications/Velmar Dorl" \

@@ -10,6 +10,8 @@
 # MUTANTS_ONLY="a c" runs only those faults. The unit tests run for a fault
 # the year let through, or for every fault with MUTANTS_ALL=1.
 set -uo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 
 [ $# -eq 2 ] || { echo "usage: $0 SOURCE_DIR WORK_DIR" >&2; exit 2; }
 src=$(cd "$1" && pwd) || exit 2
@@ -36,8 +38,12 @@ build_copy() {
     local log=$1
     shift
     if [ ! -f "$build/CMakeCache.txt" ]; then
+        # ccache (scripts/test.sh installs it) keeps a build per fault short;
+        # without it each is built in full, slowly but the same.
+        local launcher=()
+        command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
         cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMAR_WERROR=ON \
-            -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$logs/configure.log" 2>&1 || return 1
+            "${launcher[@]}" >"$logs/configure.log" 2>&1 || return 1
     fi
     cmake --build "$build" -j"${MUTANTS_JOBS:-2}" --target "$@" >>"$log" 2>&1
 }

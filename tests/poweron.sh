@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2028,SC2015,SC2016 # units' names with literal \x escapes; "check && check || fail"; stand-ins written in single quotes
 # The power-on service's script (data/velmar-dorl-poweron) at shutdown, with a
 # stand-in systemctl (the jobs queued and the wake-up timers loaded), a
 # stand-in rtcwake and an RTC folder of its own.
 # Usage: poweron.sh SOURCE_DIR
 set -uo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 script="$1/data/velmar-dorl-poweron"
 fail() { echo "FAIL: $*"; exit 1; }
 tmp=$(mktemp -d)

@@ -92,6 +92,26 @@ private slots:
         QCOMPARE(r.log.filter(QStringLiteral("ses çıkışı")).size(), 2);
     }
 
+    // The server too busy to answer at a bell (a loaded PC): that says nothing
+    // of the chosen output. The sound stays on it, the computer's mixer and
+    // the default are left alone, and the log calls nothing missing.
+    void aServerThatDoesNotAnswerKeepsTheChosenOutput() {
+        Rig r(QStringLiteral("amp"));
+        r.server.answering = false;
+        r.ring();
+        QCOMPARE(r.player.output, QStringLiteral("amp"));
+        r.server.answering = true;
+        r.player.finish();
+        QCOMPARE(r.server.volumes["amp"], 0L);
+        QCOMPARE(r.server.volumes["hdmi"], SoundServer::kFullVolume);
+        QVERIFY(r.mixer.sets.empty());
+        r.ring();
+        QCOMPARE(r.player.output, QStringLiteral("amp"));
+        QCOMPARE(r.server.volumes["amp"], kLoudest);
+        QVERIFY2(r.log.filter(QStringLiteral("ses çıkışı")).isEmpty(),
+                 qPrintable(r.log.join('\n')));
+    }
+
     void anotherChoiceWhileIdleLeavesNoOutputMuted() {
         Rig r{QString()};
         QCOMPARE(r.player.output, QString());

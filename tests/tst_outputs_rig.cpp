@@ -24,8 +24,11 @@
 #include <QtTest>
 
 namespace {
-const QString kAmp = QStringLiteral("velmar_amp");
-const QString kHdmi = QStringLiteral("velmar_hdmi");
+// Named afresh for each run: WirePlumber gives a sink the level it last had
+// under its name, kept in the services' home for the next run of the test.
+const QString kRun = QString::number(QCoreApplication::applicationPid());
+const QString kAmp = QStringLiteral("velmar_amp_") + kRun;
+const QString kHdmi = QStringLiteral("velmar_hdmi_") + kRun;
 // A stream appears on (or leaves) the sound server a while after the player
 // starts (or stops) it: on a busy PC that takes the server and its session
 // manager seconds, not the program.
@@ -199,7 +202,8 @@ private slots:
         WAIT_COMPARE(streamSinks(), QStringList{kHdmi}, kServerWaitMs);
         WAIT_COMPARE(percent(kHdmi), 50, kServerWaitMs);
         QVERIFY(log.contains(
-            QStringLiteral("Seçilen ses çıkışı yok (velmar_amp): varsayılan çıkış kullanılıyor")));
+            QStringLiteral("Seçilen ses çıkışı yok (%1): varsayılan çıkış kullanılıyor")
+                .arg(kAmp)));
         c.playback.stop();
         WAIT_COMPARE(percent(kHdmi), 0, kServerWaitMs);
         WAIT_VERIFY(streamSinks().isEmpty(), kServerWaitMs);
@@ -213,7 +217,7 @@ private slots:
         WAIT_COMPARE(percent(kAmp), 50, kServerWaitMs);
         WAIT_COMPARE(percent(kHdmi), 50, kServerWaitMs);
         QVERIFY(log.contains(
-            QStringLiteral("Seçilen ses çıkışı yine bağlı (velmar_amp): o kullanılıyor")));
+            QStringLiteral("Seçilen ses çıkışı yine bağlı (%1): o kullanılıyor").arg(kAmp)));
         c.playback.stop();
         WAIT_COMPARE(percent(kAmp), 0, kServerWaitMs);
     }
@@ -304,7 +308,7 @@ private slots:
         const QString restart = qEnvironmentVariable("VELMAR_RESTART_PULSE");
         if (restart.isEmpty())
             QSKIP("needs the test services' sound server");
-        const QString usb = QStringLiteral("velmar_usb"); // a sink with no volume kept
+        const QString usb = QStringLiteral("velmar_usb_") + kRun; // a sink with no volume kept
         Chain c(usb);
         QSignalSpy changed(&c.server, &SoundServer::outputsChanged);
         QProcess::execute(restart, {});

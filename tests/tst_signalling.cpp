@@ -2,6 +2,7 @@
 #include "support/AsyncSend.h"
 #include "support/TestFolders.h"
 
+#include <QAbstractEventDispatcher>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QSocketNotifier>
@@ -27,6 +28,27 @@ private slots:
         QTRY_VERIFY(isReady(reply));
         QCOMPARE(reply.get(), 1);
         QCOMPARE(words.first().first().toString(), QStringLiteral("PrevInstance"));
+    }
+
+    // A sender taken (or dropped) takes its idle timer with it: many short
+    // connections leave no timers running behind them, each of which would
+    // cost the event loop on every turn.
+    void goneSendersLeaveNoTimersBehind() {
+        TestFolders folders;
+        SignalServer server;
+        QVERIFY(server.listen(folders.runtime(), 4243));
+        QSignalSpy words(&server, &SignalServer::wordReceived);
+        const QObject* dispatcher = QAbstractEventDispatcher::instance();
+        const qsizetype timersBefore = dispatcher->children().size();
+        const qsizetype childrenBefore = server.children().size();
+        for (int i = 1; i <= 3; ++i) {
+            auto reply = sendAsync(folders.runtime(), 4243, signalling::kPrevInstance);
+            QTRY_COMPARE(words.size(), i);
+            QTRY_VERIFY(isReady(reply));
+            QCOMPARE(reply.get(), 1);
+            QTRY_COMPARE(server.children().size(), childrenBefore); // the sender is gone
+            QCOMPARE(dispatcher->children().size(), timersBefore);
+        }
     }
 
     void noListenerMeansReplyZero() {

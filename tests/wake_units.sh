@@ -3,6 +3,8 @@
 # program escapes it, and the polkit rule's answers.
 # Usage: wake_units.sh SOURCE_DIR
 set -uo pipefail
+# shellcheck source=scripts/utf8.sh
+. "$(dirname "$0")/../scripts/utf8.sh"
 data="$(cd "$1" && pwd)/data"
 fail() { echo "FAIL: $*"; exit 1; }
 

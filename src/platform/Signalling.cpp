@@ -58,11 +58,17 @@ bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
 
 namespace signalling {
 
-// One connected sender: what it said so far, and its descriptor.
+// One connected sender: what it said so far, and its descriptor. One that
+// says nothing is dropped after a while; its timer goes with it, so a crowd
+// of short connections leaves no timers behind.
 class Sender : public QObject {
 public:
     Sender(int fd, QObject* parent)
-        : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read) {}
+        : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read) {
+        idle_.setSingleShot(true);
+        QObject::connect(&idle_, &QTimer::timeout, this, [this] { drop(); });
+        idle_.start(kIdleTimeoutMs);
+    }
     ~Sender() override { release(); }
     int fd() const { return fd_; }
     QSocketNotifier& notifier() { return notifier_; }
@@ -77,6 +83,7 @@ public:
 
 private:
     void release() {
+        idle_.stop();
         notifier_.setEnabled(false); // before the number can be reused
         if (fd_ >= 0)
             ::close(fd_);
@@ -85,6 +92,7 @@ private:
 
     int fd_;
     QSocketNotifier notifier_;
+    QTimer idle_;
 };
 
 QString runtimeFolder() {
@@ -273,8 +281,6 @@ void SignalServer::acceptPending() {
         open_.append(sender);
         connect(&sender->notifier(), &QSocketNotifier::activated, this,
                 [this, sender] { readFrom(sender); });
-        // A sender that connects and says nothing is dropped after a while.
-        QTimer::singleShot(kIdleTimeoutMs, sender, [sender] { sender->drop(); });
     }
 }
 

@@ -23,6 +23,10 @@ QString OutputChoice::look() {
         return {};
     const QList<SoundOutput> outputs = server_ ? server_->outputs() : QList<SoundOutput>();
     reached_ = !outputs.isEmpty();
+    // No answer (a server restarting, or one too busy to answer in time) says
+    // nothing of the chosen output: the one in use stays, and nothing is logged.
+    if (!reached_)
+        return inUse_;
     const bool there = std::any_of(outputs.cbegin(), outputs.cend(),
                                    [this](const SoundOutput& o) { return o.name == chosen_; });
     if (there) {

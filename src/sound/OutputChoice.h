@@ -17,8 +17,9 @@ public:
     void choose(const QString& name);
 
     // Asks the server for the chosen output: its name while it is there,
-    // else the default's empty name. The log tells when a chosen output is
-    // found missing, and once when it is back.
+    // else the default's empty name; the output in use while the server does
+    // not answer. The log tells when a chosen output is found missing, and
+    // once when it is back.
     QString look();
 
     // The output in use since the last look that changed it.

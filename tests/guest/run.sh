@@ -16,6 +16,7 @@
 # its bells).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. scripts/utf8.sh
 src=$PWD
 here=$src/tests/guest
 cache="${VELMAR_GUEST_ROOT:-/var/cache/velmar-dorl/bookworm-guest}"

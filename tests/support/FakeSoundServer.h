@@ -12,6 +12,7 @@ public:
     QList<SoundOutput> present;
     QMap<QString, long> volumes; // what was set, by output
     QString defaultOutput;
+    bool answering = true; // false: as a server too busy to answer in time
 
     void plug(const QString& name, const QString& description) {
         present.append({name, description});
@@ -23,7 +24,7 @@ public:
         emit outputsChanged();
     }
 
-    QList<SoundOutput> outputs() override { return present; }
+    QList<SoundOutput> outputs() override { return answering ? present : QList<SoundOutput>(); }
     std::optional<long> volume(const QString& output) override {
         if (!has(output))
             return std::nullopt;
@@ -41,7 +42,8 @@ private:
         return name == kDefaultOutput ? defaultOutput : name;
     }
     bool has(const QString& name) const {
-        return std::any_of(present.cbegin(), present.cend(),
+        return answering &&
+               std::any_of(present.cbegin(), present.cend(),
                            [&](const SoundOutput& o) { return o.name == named(name); });
     }
 };
