@@ -11,6 +11,9 @@ public:
     // Opens the mixer if it is not open: a sound server that was not ready
     // at log-on may be there by the first bell.
     virtual bool tryOpen() { return opened(); }
+    // Not opened, and an attempt to open it has not come back yet (a sound
+    // server that does not answer).
+    virtual bool opening() const { return false; }
     virtual long minWaveVolume() const = 0;
     virtual long maxWaveVolume() const = 0;
     virtual long minWavInVolume() const = 0;

@@ -1,0 +1,42 @@
+#include "platform/WorkThread.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QThread>
+
+WorkThread::WorkThread(const QString& name) : thread_(new QThread), context_(new QObject) {
+    thread_->setObjectName(name);
+    context_->moveToThread(thread_);
+    thread_->start();
+}
+
+WorkThread::~WorkThread() {
+    end({});
+}
+
+void WorkThread::post(std::function<void()> call) {
+    if (context_)
+        QMetaObject::invokeMethod(context_, std::move(call), Qt::QueuedConnection);
+}
+
+bool WorkThread::end(std::function<void()> last, int waitMs) {
+    if (!thread_)
+        return true;
+    QThread* thread = thread_;
+    QObject* context = context_;
+    thread_ = nullptr;
+    context_ = nullptr;
+    QMetaObject::invokeMethod(
+        context,
+        [context, last = std::move(last)] {
+            if (last)
+                last();
+            context->deleteLater(); // deleted as the thread finishes
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    if (!thread->wait(waitMs))
+        return false; // stuck in a call: a QThread deleted while it runs would end the program
+    delete thread;
+    return true;
+}
