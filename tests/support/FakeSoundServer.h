@@ -12,6 +12,9 @@ public:
     QList<SoundOutput> present;
     QMap<QString, long> volumes; // what was set, by output
     QString defaultOutput;
+    bool hung = false; // took the connection and does not answer
+
+    bool stalled() override { return hung; }
 
     void plug(const QString& name, const QString& description) {
         present.append({name, description});
