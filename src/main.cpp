@@ -19,9 +19,10 @@
 #include "platform/WakeAlarm.h"
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
-#include "sound/GstPlayer.h"
 #include "sound/OutputChoice.h"
 #include "sound/OutputMixer.h"
+#include "sound/ThreadedMixer.h"
+#include "sound/ThreadedPlayer.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -119,12 +120,15 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     QtDialogRunner dialogs;
     QtDesktopShell shell;
-    GstPlayer player;
+    // The player and the mixer wait on the sound server on threads of their
+    // own, never on the window's; neither is touched before start-up has
+    // found this the only instance.
+    ThreadedPlayer player;
     // Sounds and the master level go to the output the school chose, the
     // default one (ALSA's mixer follows it) when none is chosen or it is gone.
     PulseSoundServer soundServer;
     OutputChoice outputs(&soundServer);
-    AlsaMixer computerMixer;
+    ThreadedMixer computerMixer([] { return std::make_unique<AlsaMixer>(); });
     OutputMixer mixer(computerMixer, outputs);
     SystemTrayIcon tray;
     XdgAutostart autostart;
@@ -144,11 +148,11 @@ int main(int argc, char* argv[]) {
     platform.clockSync = &clockSync;
     SystemdWakeAlarm wakeAlarm;
     platform.wakeAlarm = &wakeAlarm;
+    platform.outputs = &outputs;
 
     SettingsStore store;
     outputs.choose(store.get(settings::sesCikisi()));
     MainWindow form(platform, store);
-    form.playback().setOutputs(&outputs);
     // exit(), not quit(): it also ends a start-up box that is still open.
     QObject::connect(
         &form, &MainWindow::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

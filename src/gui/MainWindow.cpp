@@ -135,7 +135,14 @@ bool MainWindow::startUp(const StartupContext& context) {
     if (platform_.eventSounds)
         platform_.eventSounds->silence();
 
-    if (!platform_.mixer || !platform_.mixer->opened())
+    // The sound server and the mixer are asked for only now: a second start
+    // ends above without waiting on them.
+    if (platform_.outputs)
+        playback_.setOutputs(platform_.outputs);
+    if (platform_.mixer && !platform_.mixer->tryOpen() && platform_.mixer->opening())
+        eventlog::warning(QStringLiteral(
+            "Ses karıştırıcısı yanıt vermiyor: yanıt verdiğinde ana ses düzeyi ayarlanacak"));
+    else if (!platform_.mixer || !platform_.mixer->opened())
         platform_.dialogs->information(this, QStringLiteral("No mixer found!"));
     masterLevel_.setUp();
     levelsSetUp_ = true;
