@@ -153,12 +153,15 @@ bool PulseSoundServer::ensureConnected() {
     // Still connecting to a server that did not answer: not waited for again.
     if (unanswered_ && PA_CONTEXT_IS_GOOD(state))
         return false;
-    if (!startConnecting())
+    if (!startConnecting()) {
+        unanswered_ = false;
         return false;
+    }
     if (wait([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; }))
         return true;
     if (ended(pa_context_get_state(context_))) {
-        dropContext(); // no server there
+        dropContext(); // no server there: nothing is held up
+        unanswered_ = false;
         return false;
     }
     // It took the connection and did not answer: left to connect when it does.
