@@ -17,6 +17,7 @@
 #include "platform/Signalling.h"
 #include "platform/SoundHome.h"
 #include "platform/WakeAlarm.h"
+#include "platform/WorkThread.h"
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
 #include "sound/OutputChoice.h"
@@ -123,12 +124,14 @@ int main(int argc, char* argv[]) {
     // The player and the mixer wait on the sound server on threads of their
     // own, never on the window's; neither is touched before start-up has
     // found this the only instance.
-    ThreadedPlayer player;
+    // One thread for both: a level set before a sound is set before it starts.
+    const auto soundThread = std::make_shared<WorkThread>(QStringLiteral("velmar-sound"));
+    ThreadedPlayer player({}, soundThread);
     // Sounds and the master level go to the output the school chose, the
     // default one (ALSA's mixer follows it) when none is chosen or it is gone.
     PulseSoundServer soundServer;
     OutputChoice outputs(&soundServer);
-    ThreadedMixer computerMixer([] { return std::make_unique<AlsaMixer>(); });
+    ThreadedMixer computerMixer([] { return std::make_unique<AlsaMixer>(); }, soundThread);
     OutputMixer mixer(computerMixer, outputs);
     SystemTrayIcon tray;
     XdgAutostart autostart;

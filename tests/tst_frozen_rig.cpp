@@ -7,6 +7,7 @@
 #include "platform/EventLog.h"
 #include "platform/PulseSoundServer.h"
 #include "platform/Signalling.h"
+#include "platform/WorkThread.h"
 #include "sound/AlsaMixer.h"
 #include "sound/MasterLevel.h"
 #include "sound/OutputChoice.h"
@@ -93,12 +94,13 @@ private:
 
 // The playback chain as main() builds it.
 struct Chain {
+    std::shared_ptr<WorkThread> thread = std::make_shared<WorkThread>(QStringLiteral("sound"));
     PulseSoundServer server;
     OutputChoice choice{&server};
-    ThreadedMixer computer{[] { return std::make_unique<AlsaMixer>(); }};
+    ThreadedMixer computer{[] { return std::make_unique<AlsaMixer>(); }, thread};
     OutputMixer mixer{computer, choice};
     MasterLevel level{&mixer};
-    ThreadedPlayer player;
+    ThreadedPlayer player{{}, thread};
     StoredValues values;
     SystemClock clock;
     Playback playback{player, level, values, clock};

@@ -67,7 +67,8 @@ class ThreadedTest : public QObject {
     Q_OBJECT
 private slots:
     // Nothing waits on a mixer that hangs but its first use, a moment; the
-    // levels set meanwhile come to the last one, and it is taken up once it answers.
+    // levels set meanwhile come to the last one, and once it answers it is
+    // taken up and whoever asked is told.
     void aHangingMixerHoldsUpNothing() {
         Gate gate;
         ThreadedMixer mixer([&gate] { return std::make_unique<HangingMixer>(gate); });
@@ -78,8 +79,11 @@ private slots:
         for (long level : {100L, 200L, 300L})
             mixer.setWaveVolume(level);
         QCOMPARE(mixer.waveVolume(), 0L);
+        bool told = false;
+        mixer.whenOpened([&told] { told = true; });
         gate.letGo();
-        QTRY_VERIFY(mixer.tryOpen());
+        QTRY_VERIFY(told); // on this thread, through its event loop
+        QVERIFY(mixer.tryOpen());
         QVERIFY(!mixer.opening());
         QCOMPARE(mixer.maxWaveVolume(), 65536L);
         QTRY_COMPARE(mixer.waveVolume(), 300L);

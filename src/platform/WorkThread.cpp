@@ -2,7 +2,10 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QSemaphore>
 #include <QThread>
+
+#include <memory>
 
 WorkThread::WorkThread(const QString& name) : thread_(new QThread), context_(new QObject) {
     thread_->setObjectName(name);
@@ -11,12 +14,24 @@ WorkThread::WorkThread(const QString& name) : thread_(new QThread), context_(new
 }
 
 WorkThread::~WorkThread() {
-    end({});
+    end({}, stuck_ ? 0 : kEndWaitMs);
 }
 
 void WorkThread::post(std::function<void()> call) {
     if (context_)
         QMetaObject::invokeMethod(context_, std::move(call), Qt::QueuedConnection);
+}
+
+bool WorkThread::run(std::function<void()> call, int waitMs) {
+    auto done = std::make_shared<QSemaphore>();
+    post([done, call = std::move(call)] {
+        call();
+        done->release();
+    });
+    if (done->tryAcquire(1, waitMs))
+        return true;
+    stuck_ = true;
+    return false;
 }
 
 bool WorkThread::end(std::function<void()> last, int waitMs) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // The computer's mixer, two channels: the speakers master (`WaveVolume`) and
 // the wave playback level (`WaveInVolume`). A missing channel has both bounds
 // at 0 and ignores writes. Every call keeps its result code in lastResult().
@@ -14,6 +16,8 @@ public:
     // Not opened, and an attempt to open it has not come back yet (a sound
     // server that does not answer).
     virtual bool opening() const { return false; }
+    // While opening(): `opened` is called on this thread once it has opened.
+    virtual void whenOpened(std::function<void()> opened) { (void)opened; }
     virtual long minWaveVolume() const = 0;
     virtual long maxWaveVolume() const = 0;
     virtual long minWavInVolume() const = 0;

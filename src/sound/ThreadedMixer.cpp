@@ -3,10 +3,13 @@
 #include "platform/WorkThread.h"
 
 #include <QDeadlineTimer>
+#include <QMetaObject>
 #include <QMutex>
+#include <QObject>
 #include <QWaitCondition>
 
 #include <optional>
+#include <utility>
 
 // Written on the mixer's thread, read on the window's, under the mutex; the
 // mixer itself is touched on its thread only.
@@ -22,6 +25,9 @@ struct ThreadedMixer::Shared {
     long wave = 0, waveIn = 0; // read last
     int lastResult = 0;
     std::optional<long> wantWave, wantWaveIn;
+    // Told on the window's thread when an attempt opens the mixer.
+    QObject* receiver = nullptr;
+    std::function<void()> onOpened;
     bool applying = false; // an apply is posted and has not taken the wanted levels
 
     // On the mixer's thread.
@@ -44,14 +50,22 @@ struct ThreadedMixer::Shared {
     }
 };
 
-ThreadedMixer::ThreadedMixer(Factory make)
+ThreadedMixer::ThreadedMixer(Factory make, std::shared_ptr<WorkThread> thread)
     : shared_(std::make_shared<Shared>()),
-      thread_(std::make_unique<WorkThread>(QStringLiteral("velmar-mixer"))) {
+      thread_(thread ? std::move(thread)
+                     : std::make_shared<WorkThread>(QStringLiteral("velmar-mixer"))),
+      receiver_(std::make_unique<QObject>()) {
     shared_->make = std::move(make);
+    shared_->receiver = receiver_.get();
 }
 
 ThreadedMixer::~ThreadedMixer() {
-    thread_->end([shared = shared_] { shared->mixer.reset(); });
+    {
+        QMutexLocker locker(&shared_->mutex);
+        shared_->receiver = nullptr;
+        shared_->onOpened = {};
+    }
+    thread_->run([shared = shared_] { shared->mixer.reset(); });
 }
 
 bool ThreadedMixer::opened() const {
@@ -72,6 +86,9 @@ bool ThreadedMixer::tryOpen() {
             shared->opening = false;
             shared->triedOnce = true;
             shared->tried.wakeAll();
+            if (shared->opened && shared->onOpened && shared->receiver)
+                QMetaObject::invokeMethod(shared->receiver, std::exchange(shared->onOpened, {}),
+                                          Qt::QueuedConnection);
         });
     }
     if (!firstWaited_) {
@@ -81,6 +98,14 @@ bool ThreadedMixer::tryOpen() {
         }
     }
     return shared_->opened;
+}
+
+void ThreadedMixer::whenOpened(std::function<void()> opened) {
+    QMutexLocker locker(&shared_->mutex);
+    if (shared_->opening)
+        shared_->onOpened = std::move(opened);
+    else if (shared_->opened) // opened meanwhile
+        QMetaObject::invokeMethod(receiver_.get(), std::move(opened), Qt::QueuedConnection);
 }
 
 bool ThreadedMixer::opening() const {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class QObject;
 class WorkThread;
 
 // A mixer whose every call runs on a thread of its own: ALSA's pulse plugin
@@ -15,7 +16,9 @@ class WorkThread;
 class ThreadedMixer final : public Mixer {
 public:
     using Factory = std::function<std::unique_ptr<Mixer>()>;
-    explicit ThreadedMixer(Factory make);
+    // `thread`: the one to run on, shared with the player so that a level set
+    // before a sound starts is set before it starts; else one of its own.
+    explicit ThreadedMixer(Factory make, std::shared_ptr<WorkThread> thread = {});
     // The levels set last still go to the mixer, a moment at most.
     ~ThreadedMixer() override;
     ThreadedMixer(const ThreadedMixer&) = delete;
@@ -29,6 +32,7 @@ public:
     // what is known: false while it is still opening.
     bool tryOpen() override;
     bool opening() const override;
+    void whenOpened(std::function<void()> opened) override;
     long minWaveVolume() const override;
     long maxWaveVolume() const override;
     long minWavInVolume() const override;
@@ -45,6 +49,7 @@ private:
     void apply();
 
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<WorkThread> thread_;
+    std::shared_ptr<WorkThread> thread_;
     bool firstWaited_ = false;
+    std::unique_ptr<QObject> receiver_; // on the window's thread, for whenOpened()
 };

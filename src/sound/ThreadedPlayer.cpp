@@ -23,9 +23,11 @@ struct ThreadedPlayer::Shared {
     ThreadedPlayer* owner = nullptr;
 };
 
-ThreadedPlayer::ThreadedPlayer(const QString& audioSink, QObject* parent)
+ThreadedPlayer::ThreadedPlayer(const QString& audioSink, std::shared_ptr<WorkThread> thread,
+                               QObject* parent)
     : Player(parent), shared_(std::make_shared<Shared>()),
-      thread_(std::make_unique<WorkThread>(QStringLiteral("velmar-player"))) {
+      thread_(thread ? std::move(thread)
+                     : std::make_shared<WorkThread>(QStringLiteral("velmar-player"))) {
     shared_->owner = this;
     // Made on its thread, so that its timers run there.
     thread_->post([shared = shared_, audioSink] {
@@ -53,7 +55,7 @@ ThreadedPlayer::~ThreadedPlayer() {
         QMutexLocker locker(&shared_->mutex);
         shared_->owner = nullptr;
     }
-    thread_->end([shared = shared_] {
+    thread_->run([shared = shared_] {
         delete shared->player;
         shared->player = nullptr;
     });

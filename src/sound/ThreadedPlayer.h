@@ -18,8 +18,10 @@ class WorkThread;
 class ThreadedPlayer final : public Player {
     Q_OBJECT
 public:
-    // `audioSink` as for GstPlayer.
-    explicit ThreadedPlayer(const QString& audioSink = {}, QObject* parent = nullptr);
+    // `audioSink` as for GstPlayer; `thread` the one to run on (see
+    // ThreadedMixer), else one of its own.
+    explicit ThreadedPlayer(const QString& audioSink = {}, std::shared_ptr<WorkThread> thread = {},
+                            QObject* parent = nullptr);
     ~ThreadedPlayer() override;
 
     void open(const QString& path) override;
@@ -41,7 +43,7 @@ private:
     void report(quint64 sound, bool ended, bool ok, bool outputFailed);
 
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<WorkThread> thread_;
+    std::shared_ptr<WorkThread> thread_;
     quint64 sound_ = 0; // the number of the sound opened last
     bool playing_ = false;
     bool outputFailed_ = false;
