@@ -2,16 +2,20 @@
 // boundary, with the real clock, the real scheduler and timer, and the real
 // player. Every other minute rings a bell, so that each one comes after a
 // quiet minute in which the player went idle, and each core is kept busy by
-// a spinning thread meanwhile ("--no-load" leaves them be).
+// a spinning thread meanwhile ("--no-load" leaves them be). The player runs on
+// its thread and the server is asked whether it answers, as in the program.
 // Usage: bench_bell [BELLS] [--no-load]
 #include "BenchSupport.h"
 #include "core/BellScheduler.h"
 #include "core/StoredValues.h"
 #include "platform/Clock.h"
 #include "platform/MinuteTimer.h"
+#include "platform/PulseSoundServer.h"
 #include "sound/GstPlayer.h"
 #include "sound/MasterLevel.h"
+#include "sound/OutputChoice.h"
 #include "sound/Playback.h"
+#include "sound/ThreadedPlayer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -24,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -79,9 +84,11 @@ int main(int argc, char* argv[]) {
     const int minutes = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const bool load = !(argc > 2 && std::strcmp(argv[2], "--no-load") == 0);
     const bool server = soundServerRuns();
-    GstPlayer player(server ? QStringLiteral("pulsesink name=out")
-                            : QStringLiteral("fakesink name=out sync=true"));
-    FirstBufferProbe probe(player);
+    ThreadedPlayer player(server ? QStringLiteral("pulsesink name=out")
+                                 : QStringLiteral("fakesink name=out sync=true"));
+    // The probe follows the player's pipelines on the player's thread.
+    std::optional<FirstBufferProbe> probe;
+    player.withPlayer([&probe](GstPlayer& inner) { probe.emplace(inner); });
     std::unique_ptr<MonitorProbe> monitor;
     if (server)
         monitor = std::make_unique<MonitorProbe>();
@@ -100,6 +107,9 @@ int main(int argc, char* argv[]) {
     MasterLevel master(nullptr);
     Playback playback(player, master, values, clock);
     playback.setAppPath(QStringLiteral(VELMAR_SOUNDS));
+    PulseSoundServer soundServer;
+    OutputChoice outputs(&soundServer);
+    playback.setOutputs(&outputs);
     BellScheduler scheduler(values, playback, clock);
     scheduler.setAppPath(QStringLiteral(VELMAR_SOUNDS));
 
@@ -114,7 +124,7 @@ int main(int argc, char* argv[]) {
         if (passMs >= boundary && passMs < boundary + 30000 && woken.size() == lateness.size())
             woken.push_back(passMs - boundary);
         if (passMs >= boundary - 5000) {
-            probe.arm();
+            player.withPlayer([&probe](GstPlayer&) { probe->arm(); });
             if (monitor)
                 monitor->arm();
         }
@@ -123,8 +133,8 @@ int main(int argc, char* argv[]) {
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (probe.wallMs() >= boundary && (!monitor || monitor->wallMs() >= boundary)) {
-            lateness.push_back(probe.wallMs() - boundary);
+        if (probe->wallMs() >= boundary && (!monitor || monitor->wallMs() >= boundary)) {
+            lateness.push_back(probe->wallMs() - boundary);
             if (monitor)
                 audible.push_back(monitor->wallMs() - boundary);
             boundary += 120000;

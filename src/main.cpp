@@ -17,11 +17,13 @@
 #include "platform/Signalling.h"
 #include "platform/SoundHome.h"
 #include "platform/WakeAlarm.h"
+#include "platform/WorkThread.h"
 #include "platform/XdgAutostart.h"
 #include "sound/AlsaMixer.h"
-#include "sound/GstPlayer.h"
 #include "sound/OutputChoice.h"
 #include "sound/OutputMixer.h"
+#include "sound/ThreadedMixer.h"
+#include "sound/ThreadedPlayer.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -135,12 +137,17 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     QtDialogRunner dialogs;
     QtDesktopShell shell;
-    GstPlayer player;
+    // The player and the mixer wait on the sound server on threads of their
+    // own, never on the window's; neither is touched before start-up has
+    // found this the only instance.
+    // One thread for both: a level set before a sound is set before it starts.
+    const auto soundThread = std::make_shared<WorkThread>(QStringLiteral("velmar-sound"));
+    ThreadedPlayer player({}, soundThread);
     // Sounds and the master level go to the output the school chose, the
     // default one (ALSA's mixer follows it) when none is chosen or it is gone.
     PulseSoundServer soundServer;
     OutputChoice outputs(&soundServer);
-    AlsaMixer computerMixer;
+    ThreadedMixer computerMixer([] { return std::make_unique<AlsaMixer>(); }, soundThread);
     OutputMixer mixer(computerMixer, outputs);
     SystemTrayIcon tray;
     XdgAutostart autostart;
@@ -160,11 +167,11 @@ int main(int argc, char* argv[]) {
     platform.clockSync = &clockSync;
     SystemdWakeAlarm wakeAlarm;
     platform.wakeAlarm = &wakeAlarm;
+    platform.outputs = &outputs;
 
     SettingsStore store;
     outputs.choose(store.get(settings::sesCikisi()));
     MainWindow form(platform, store);
-    form.playback().setOutputs(&outputs);
     // exit(), not quit(): it also ends a start-up box that is still open.
     QObject::connect(
         &form, &MainWindow::ended, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -112,6 +112,31 @@ private slots:
                  qPrintable(r.log.join('\n')));
     }
 
+    // A hung sound server: the bell is not opened, and what played stops with
+    // its follow-up; the bell is logged as not played, its file not as broken.
+    // Once the server answers, the next bell plays.
+    void aHungServerPlaysNothingUntilItAnswers() {
+        Rig r{QString()};
+        r.routed.play(r.folders.app() + "/Marşlar/1.mp3", "/Marşlar/0.mp3", 100, "İstiklal Marşı",
+                      false);
+        r.server.hung = true;
+        r.ring();
+        QCOMPARE(r.player.opened().size(), 1);
+        QVERIFY(r.player.current.isEmpty());
+        QVERIFY(!r.routed.playing());
+        QVERIFY(r.routed.queued().isEmpty());
+        QCOMPARE(r.mixer.wave, 0L);
+        const QStringList told{"Çalıyor: İstiklal Marşı (1.mp3)",
+                               "Çıkış zili çalmadı: ses sunucusu yanıt vermiyor (Melodi 1.wav)"};
+        QCOMPARE(r.log.filter(QStringLiteral("çal"), Qt::CaseInsensitive), told);
+
+        r.server.hung = false;
+        r.ring();
+        QCOMPARE(r.player.opened().size(), 2);
+        QVERIFY(r.routed.playing());
+        QCOMPARE(r.mixer.wave, kLoudest);
+    }
+
     void anotherChoiceWhileIdleLeavesNoOutputMuted() {
         Rig r{QString()};
         QCOMPARE(r.player.output, QString());

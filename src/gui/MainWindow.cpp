@@ -135,7 +135,18 @@ bool MainWindow::startUp(const StartupContext& context) {
     if (platform_.eventSounds)
         platform_.eventSounds->silence();
 
-    if (!platform_.mixer || !platform_.mixer->opened())
+    // The sound server and the mixer are asked for only now: a second start
+    // ends above without waiting on them.
+    if (platform_.outputs)
+        playback_.setOutputs(platform_.outputs);
+    if (platform_.mixer && !platform_.mixer->tryOpen() && platform_.mixer->opening()) {
+        eventlog::warning(QStringLiteral(
+            "Ses karıştırıcısı yanıt vermiyor: yanıt verdiğinde ana ses düzeyi ayarlanacak"));
+        platform_.mixer->whenOpened([self = QPointer<MainWindow>(this)] {
+            if (self)
+                self->mixerOpened();
+        });
+    } else if (!platform_.mixer || !platform_.mixer->opened())
         platform_.dialogs->information(this, QStringLiteral("No mixer found!"));
     masterLevel_.setUp();
     levelsSetUp_ = true;
@@ -148,6 +159,19 @@ bool MainWindow::startUp(const StartupContext& context) {
     schoolDay_.begin();
     statusChanged();
     return true;
+}
+
+// The mixer did not answer at start-up and has opened now: the computer is
+// muted between sounds, and at the master level while one plays.
+void MainWindow::mixerOpened() {
+    if (ended_)
+        return;
+    eventlog::info(QStringLiteral("Ses karıştırıcısı yanıt verdi"));
+    masterLevel_.outputChanged(); // its bounds are taken now
+    if (playback_.playing())
+        masterLevel_.apply(values_.MasterVolume);
+    else
+        masterLevel_.mute();
 }
 
 void MainWindow::reloadSettings() {

@@ -112,6 +112,7 @@ private:
     void placeWindow();
 
     void endAsSecondInstance(const StartupContext& context);
+    void mixerOpened();
     void showNotice(const QString& mode, bool modal);
     void showAddFileDialog(const QString& mode);
     void takeSignalWord();

@@ -10,6 +10,7 @@ class EventSounds;
 class IdleInhibitor;
 class LogonStart;
 class Mixer;
+class OutputChoice;
 class Player;
 class TrayIcon;
 class WakeAlarm;
@@ -29,6 +30,9 @@ struct Platform {
     IdleInhibitor* inhibitor = nullptr;
     ClockSync* clockSync = nullptr;
     WakeAlarm* wakeAlarm = nullptr;
+    // The sound server's outputs; asked for only once this is the one
+    // instance (see Playback::setOutputs()).
+    OutputChoice* outputs = nullptr;
 };
 
 // What the process knows about itself at start.

@@ -119,6 +119,11 @@ void PulseSoundServer::onContextState(pa_context* context, void* self) {
     const pa_context_state_t state = pa_context_get_state(context);
     if (state == PA_CONTEXT_READY) {
         server->wasReady_ = true;
+        pa_context_set_subscribe_callback(context, &onEvent, server);
+        if (pa_operation* op =
+                pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
+            pa_operation_unref(op);
+        QMetaObject::invokeMethod(server, &PulseSoundServer::answered, Qt::QueuedConnection);
     } else if (ended(state) && server->wasReady_) {
         // A connection that had worked broke: the server stopped or restarted.
         server->wasReady_ = false;
@@ -139,8 +144,33 @@ bool PulseSoundServer::wait(const std::function<bool()>& done) {
 }
 
 bool PulseSoundServer::ensureConnected() {
-    if (context_ && pa_context_get_state(context_) == PA_CONTEXT_READY)
+    const pa_context_state_t state =
+        context_ ? pa_context_get_state(context_) : PA_CONTEXT_UNCONNECTED;
+    if (state == PA_CONTEXT_READY) {
+        unanswered_ = false;
         return true;
+    }
+    // Still connecting to a server that did not answer: not waited for again.
+    if (unanswered_ && PA_CONTEXT_IS_GOOD(state))
+        return false;
+    if (!startConnecting()) {
+        unanswered_ = false;
+        return false;
+    }
+    if (wait([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; }))
+        return true;
+    if (ended(pa_context_get_state(context_))) {
+        dropContext(); // no server there: nothing is held up
+        unanswered_ = false;
+        return false;
+    }
+    // It took the connection and did not answer: left to connect when it does.
+    unanswered_ = true;
+    return false;
+}
+
+// Starts a connection without waiting for it.
+bool PulseSoundServer::startConnecting() {
     dropContext();
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Velmar Dorl");
     if (!context_)
@@ -148,15 +178,10 @@ bool PulseSoundServer::ensureConnected() {
     wasReady_ = false;
     pa_context_set_state_callback(context_, &PulseSoundServer::onContextState, this);
     // Never starts a server of its own: the desktop's is the one that plays.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
-        !wait([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; })) {
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         dropContext();
         return false;
     }
-    pa_context_set_subscribe_callback(context_, &onEvent, this);
-    if (pa_operation* op =
-            pa_context_subscribe(context_, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
-        pa_operation_unref(op);
     return true;
 }
 
@@ -173,10 +198,13 @@ void PulseSoundServer::dropContext() {
 bool PulseSoundServer::ask(Answer& answer, pa_operation* operation) {
     if (!operation)
         return false;
-    // A server too slow to answer loses the connection: the next question starts afresh.
+    // A server too slow to answer loses the connection; a new one is started
+    // at once, and questions fail without waiting until it is made.
     if (!wait([&answer] { return answer.done; })) {
         pa_operation_cancel(operation); // nothing may land in `answer` once it is gone
-        dropContext();
+        const bool hung = !ended(pa_context_get_state(context_));
+        startConnecting();
+        unanswered_ = hung;
     }
     pa_operation_unref(operation);
     return answer.done && answer.ok;
@@ -238,6 +266,26 @@ bool PulseSoundServer::setVolume(const QString& output, long level) {
                                                     &Answer::onSuccess, &set));
     unlock();
     return ok;
+}
+
+bool PulseSoundServer::stalled() {
+    if (!lock())
+        return false;
+    Answer answer{loop_};
+    if (ensureConnected())
+        ask(answer, pa_context_get_server_info(context_, &Answer::onServer, &answer));
+    const bool stalled = unanswered_;
+    unlock();
+    return stalled;
+}
+
+// A connection reached the server: after a spell without answers, the
+// outputs are told again.
+void PulseSoundServer::answered() {
+    if (!unanswered_)
+        return;
+    unanswered_ = false;
+    emit outputsChanged();
 }
 
 void PulseSoundServer::lost() {

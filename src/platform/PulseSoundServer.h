@@ -15,7 +15,8 @@ struct pa_threaded_mainloop;
 // for them), and that thread sleeps while nothing happens. The connection is
 // made at the first question and kept to hear outputs come and go; a server
 // that went away is looked for again after 1, 2, 4 ... at most 60 seconds,
-// and at the next question.
+// and at the next question. A server that takes the connection and does not
+// answer (hung) is waited for once: until it answers, questions fail at once.
 class PulseSoundServer final : public SoundServer {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ public:
     QList<SoundOutput> outputs() override;
     std::optional<long> volume(const QString& output) override;
     bool setVolume(const QString& output, long level) override;
+    bool stalled() override;
 
 private:
     struct Answer;
@@ -37,6 +39,7 @@ private:
     void unlock();
     // These run with the lock held.
     bool ensureConnected();
+    bool startConnecting();
     void dropContext();
     bool wait(const std::function<bool()>& done);
     bool ask(Answer& answer, pa_operation* operation);
@@ -44,10 +47,13 @@ private:
     // On the UI thread: a connection that had worked broke.
     void lost();
     void reconnect();
+    void answered();
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     bool wasReady_ = false; // the connection now made reached the server
+    // The server did not answer in time and has not since; on the UI thread.
+    bool unanswered_ = false;
     QTimer retry_;
     int retrySeconds_ = 1;
 };

@@ -31,6 +31,10 @@ public:
     virtual std::optional<long> volume(const QString& output) = 0;
     // All its channels to `level` (0..kFullVolume); false when not done.
     virtual bool setVolume(const QString& output, long level) = 0;
+    // Asks the server (a moment at most): true when it is there, took the
+    // connection, and did not answer in time (a hung server). An absent
+    // server is not stalled.
+    virtual bool stalled() { return false; }
 
 signals:
     // An output came or went. Told once the server was asked anything.

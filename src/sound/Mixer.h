@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // The computer's mixer, two channels: the speakers master (`WaveVolume`) and
 // the wave playback level (`WaveInVolume`). A missing channel has both bounds
 // at 0 and ignores writes. Every call keeps its result code in lastResult().
@@ -11,6 +13,11 @@ public:
     // Opens the mixer if it is not open: a sound server that was not ready
     // at log-on may be there by the first bell.
     virtual bool tryOpen() { return opened(); }
+    // Not opened, and an attempt to open it has not come back yet (a sound
+    // server that does not answer).
+    virtual bool opening() const { return false; }
+    // While opening(): `opened` is called on this thread once it has opened.
+    virtual void whenOpened(std::function<void()> opened) { (void)opened; }
     virtual long minWaveVolume() const = 0;
     virtual long maxWaveVolume() const = 0;
     virtual long minWavInVolume() const = 0;

@@ -15,6 +15,10 @@ public:
 
     bool opened() const override { return output() || computer_.opened(); }
     bool tryOpen() override { return output() || computer_.tryOpen(); }
+    bool opening() const override { return !output() && computer_.opening(); }
+    void whenOpened(std::function<void()> opened) override {
+        computer_.whenOpened(std::move(opened));
+    }
     long minWaveVolume() const override { return output() ? 0 : computer_.minWaveVolume(); }
     long maxWaveVolume() const override;
     long minWavInVolume() const override { return output() ? 0 : computer_.minWavInVolume(); }

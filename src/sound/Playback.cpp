@@ -4,6 +4,7 @@
 #include "core/VolumeCurve.h"
 #include "platform/Clock.h"
 #include "platform/EventLog.h"
+#include "platform/SoundServer.h"
 #include "sound/MasterLevel.h"
 #include "sound/OutputChoice.h"
 #include "sound/Player.h"
@@ -75,6 +76,10 @@ void Playback::play(const QString& filename, const QString& nextSong, double vol
                     const QString& info, bool music) {
     if (!chaining_)
         dropWaiting(QStringLiteral("yerine %1 başladı").arg(info));
+    if (outputs_ && outputs_->server() && outputs_->server()->stalled()) {
+        notPlayed(filename, info);
+        return;
+    }
     followOutput(true);
     if (outputs_)
         player_.setOutput(outputs_->inUse());
@@ -200,6 +205,26 @@ void Playback::stop() {
     dropWaiting(QStringLiteral("durduruldu"));
     nextSong_.clear();
     preparedFile_.clear();
+    player_.stop();
+    player_.unload();
+    setInfo(QString());
+    setStopEnabled(false);
+    master_.mute();
+    emit playingChanged(false);
+}
+
+// The sound server took the connection and does not answer: nothing can
+// play now, and what played is let go of. The sound is logged as not
+// played, its file not as broken; the next one asks the server again.
+void Playback::notPlayed(const QString& filename, const QString& info) {
+    eventlog::warning(QStringLiteral("%1 çalmadı: ses sunucusu yanıt vermiyor (%2)")
+                          .arg(info, QFileInfo(filename).fileName()));
+    dropWaiting(QStringLiteral("ses sunucusu yanıt vermiyor"));
+    nextSong_.clear();
+    musicOn_ = false;
+    playingSong_ = false;
+    if (filename == preparedFile_)
+        preparedFile_.clear();
     player_.stop();
     player_.unload();
     setInfo(QString());

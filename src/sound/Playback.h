@@ -36,6 +36,7 @@ public:
     void setAppPath(const QString& appPath) { appPath_ = appPath; }
     // The sound server's outputs, set once at start-up; without them every
     // sound goes to the default output. The chosen one is looked for now.
+    // With them, a sound the server does not answer for is not played.
     void setOutputs(OutputChoice* outputs);
     OutputChoice* outputs() const { return outputs_; }
     // The user chose an output ("" for the default); the next sound goes there.
@@ -80,6 +81,7 @@ private:
     void streamEnded(bool ok);
     void followOutput(bool soundStarting);
     bool playRandomSong();
+    void notPlayed(const QString& filename, const QString& info);
     void goIdle();
     void dropWaiting(const QString& why);
     void setInfo(const QString& info);

@@ -13,6 +13,9 @@ public:
     QMap<QString, long> volumes; // what was set, by output
     QString defaultOutput;
     bool answering = true; // false: as a server too busy to answer in time
+    bool hung = false; // took the connection and does not answer
+
+    bool stalled() override { return hung; }
 
     void plug(const QString& name, const QString& description) {
         present.append({name, description});
