@@ -205,12 +205,7 @@ void Playback::stop() {
     dropWaiting(QStringLiteral("durduruldu"));
     nextSong_.clear();
     preparedFile_.clear();
-    player_.stop();
-    player_.unload();
-    setInfo(QString());
-    setStopEnabled(false);
-    master_.mute();
-    emit playingChanged(false);
+    silence();
 }
 
 // The sound server took the connection and does not answer: nothing can
@@ -225,6 +220,11 @@ void Playback::notPlayed(const QString& filename, const QString& info) {
     playingSong_ = false;
     if (filename == preparedFile_)
         preparedFile_.clear();
+    silence();
+}
+
+// Stops what plays and shows nothing playing, muted.
+void Playback::silence() {
     player_.stop();
     player_.unload();
     setInfo(QString());

@@ -83,6 +83,7 @@ private:
     bool playRandomSong();
     void notPlayed(const QString& filename, const QString& info);
     void goIdle();
+    void silence();
     void dropWaiting(const QString& why);
     void setInfo(const QString& info);
     void setStopEnabled(bool enabled);
